@@ -1,0 +1,83 @@
+#pragma once
+
+#include "protocol/DateTimeRecord.h"
+#include "protocol/PanelData.h"
+#include "protocol/PollHost.h"
+#include "protocol/PollState.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Sequences the requests to the panel: the regular cycle of status and
+// measurements, the one-shot operations asked for from the menu, reply
+// time-outs and the link state. It reaches the world only through PollHost, so
+// a whole exchange runs in a test without a window, a port or a clock.
+class PollEngine {
+public:
+    static constexpr int kLineBufferSize = 90;
+    static constexpr int kLastMemoryAddress = 4095;
+
+    PollEngine(PanelData& data, PollHost& host);
+
+    // Empty the receive line, start the poll timer, choose the first state
+    // (READ_STATUS unless something is pending) and send it.
+    void start();
+    // One received byte.
+    void onByte(std::uint8_t byte);
+    // The 1500 ms poll timer fired.
+    void onTick();
+    // A confirmation timer fired (the host has stopped it).
+    void onConfirmationTimer(ConfirmationTimer timer);
+
+    // One-shot operations. `begin...` runs before the command's dialog opens,
+    // `end...` after it has closed (`ok` = the dialog ended with OK).
+    void beginPanelInfo();
+    void endPanelInfo();
+    void beginClockRead();
+    void endClockRead(bool ok, const DateTimeRecord& chosen);
+    void beginMemoryRead();
+    void beginRecordingSettings();
+    void endRecordingSettings(bool ok, int intervalMinutes, int configByte);
+    void beginPowerSaving();
+    void endPowerSaving(bool ok, int registerValue);
+    // Reset: sent without a question.
+    void requestReset();
+    // Erase: asks "Chcesz usunąć zawartość pamięci?" first; No sends nothing.
+    void requestErase();
+
+    PollState pollState() const { return pollState_; }
+    PollState pendingState() const { return pendingState_; }
+    int missedTicks() const { return missedTicks_; }
+    bool linkUp() const { return linkUp_; }
+    int memoryAddress() const { return memoryAddress_; }
+    int writeIndex() const { return writeIndex_; }
+    bool settingsSaved() const { return settingsSaved_; }
+    bool infoDialogOpen() const { return infoDialogOpen_; }
+    bool recordingDialogOpen() const { return recordingDialogOpen_; }
+    bool powerSavingDialogOpen() const { return powerSavingDialogOpen_; }
+    const DateTimeRecord& clockToSet() const { return clockToSet_; }
+
+private:
+    // Implementation details are the engine's own; see PollEngine.cpp.
+    PanelData& data_;
+    PollHost& host_;
+
+    PollState pollState_ = NO_STATE;
+    PollState pendingState_ = NO_STATE;
+    int missedTicks_ = 0;
+    bool linkUp_ = false;
+    std::array<std::uint8_t, kLineBufferSize> line_{};
+    int linePos_ = 0;
+    int memoryAddress_ = 0;
+    int writeIndex_ = 0;
+    bool settingsSaved_ = false;
+    int writeInterval_ = 0;
+    int writeConfig_ = 0;
+    int powerSavingValue_ = 0;
+    DateTimeRecord clockToSet_;
+    bool infoDialogOpen_ = false;
+    bool recordingDialogOpen_ = false;
+    bool powerSavingDialogOpen_ = false;
+};

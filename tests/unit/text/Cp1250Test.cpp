@@ -1,0 +1,96 @@
+#include "text/Cp1250.h"
+
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <string>
+
+namespace {
+
+// Converts with the C library's iconv, the reference the codec is held to.
+bool iconvConvert(const char* to, const char* from, const std::string& in, std::string& out) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    std::string buffer(in.size() * 4 + 8, '\0');
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char* dst = buffer.data();
+    std::size_t dstLeft = buffer.size();
+    const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1)) {
+        return false;
+    }
+    out.assign(buffer.data(), buffer.size() - dstLeft);
+    return true;
+}
+
+std::string utf8Of(char32_t cp) {
+    std::string s;
+    if (cp < 0x80) {
+        s += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        s += static_cast<char>(0xC0 | (cp >> 6));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        s += static_cast<char>(0xE0 | (cp >> 12));
+        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(Cp1250, EveryBmpCodePointMatchesIconv) {
+    int mapped = 0;
+    for (char32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            continue;
+        }
+        const std::string utf8 = utf8Of(cp);
+        std::string expected;
+        if (!iconvConvert("WINDOWS-1250", "UTF-8", utf8, expected)) {
+            expected = "?";
+        } else {
+            ++mapped;
+        }
+        ASSERT_EQ(cp1250::fromUtf8(utf8), expected) << "code point " << static_cast<unsigned>(cp);
+    }
+    EXPECT_EQ(mapped, 250); // ASCII 1..127 and the 123 assigned high bytes
+}
+
+TEST(Cp1250, EveryByteDecodesAsIconvAndRoundTrips) {
+    for (int b = 1; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        std::string expected;
+        if (!iconvConvert("UTF-8", "WINDOWS-1250", byte, expected)) {
+            EXPECT_EQ(cp1250::toUtf8(byte), "\xEF\xBF\xBD") << "byte " << b;
+            continue;
+        }
+        EXPECT_EQ(cp1250::toUtf8(byte), expected) << "byte " << b;
+        EXPECT_EQ(cp1250::fromUtf8(expected), byte) << "byte " << b;
+    }
+}
+
+TEST(Cp1250, PolishTextAndBrokenInput) {
+    struct Case {
+        std::string utf8;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Ciśnienie hPa", "Ci\x9cnienie hPa"},
+        {"Temperatura °C", "Temperatura \xB0""C"},
+        {"Prędkość", "Pr\xEA""dko\x9c\xE6"},
+        {"\xE2\x82", "??"},        // cut-off sequence
+        {"\xFF" "a", "?a"},        // invalid lead byte
+        {"\xF0\x9F\x98\x80", "?"}, // outside the code page
+        {"日本", "??"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(cp1250::fromUtf8(c.utf8), c.expected) << c.utf8;
+    }
+}
