@@ -1,0 +1,1 @@
+# Settings tests are added here.
