@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+#include <cstdint>
+
+// The serial line to the panel: port COMn at 9600 8N1, no flow control, DTR and RTS
+// asserted. Runs on the user-interface thread; received bytes are handed over one at a
+// time, in order. A device that vanishes is closed at once and reopened by itself.
+class CComPort : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CComPort(QObject* parent = nullptr);
+    ~CComPort() override; // closes
+
+    // Opens COM portNumber. False when the device is missing or held by another program.
+    bool open(int portNumber, int baudRate = 9600, char parity = 'N', int dataBits = 8,
+              int stopBits = 1);
+    // Drops DTR and RTS and stops reconnecting; nothing is delivered afterwards.
+    void close();
+    // The device is open right now (false while a lost device is being waited for).
+    bool isOpen() const;
+    // As passed to open.
+    int portNumber() const { return number; }
+    // Purges both directions and writes the whole request (at most 256 bytes). A request
+    // not yet written is replaced. Does nothing while the device is not open.
+    void send(const std::uint8_t* data, int count);
+
+    // How often a lost device is looked for again.
+    static constexpr int reconnectIntervalMs = 2000;
+    static constexpr int maxRequestSize = 256;
+
+signals:
+    void byteReceived(quint8 byte);
+    void deviceLost();
+    void deviceRestored();
+
+private:
+    bool openDevice();
+    void closeDevice();
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void onReconnectTick();
+
+    QSerialPort* serial;
+    QTimer reconnectTimer;
+    QByteArray unread;       // read from the device, not yet handed over
+    bool delivering = false; // guards against re-entry from a nested event loop
+    bool reconnecting = false;
+    int number = 0;
+    int baud = 9600;
+    char parityLetter = 'N';
+    int dataBitCount = 8;
+    int stopBitCount = 1;
+};
