@@ -1,3 +1,8 @@
+# The application object, the main window and its Qt-free layout arithmetic.
+target_sources(tq820core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/WindowLayout.h ${CMAKE_CURRENT_LIST_DIR}/WindowLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowSizeTracker.h ${CMAKE_CURRENT_LIST_DIR}/WindowSizeTracker.cpp
+)
 target_sources(tq820shell PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PolishMessageBox.h ${CMAKE_CURRENT_LIST_DIR}/PolishMessageBox.cpp
 )

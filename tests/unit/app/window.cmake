@@ -1,1 +1,2 @@
-# Main window tests are added here.
+tq820_gtest(window_layout_test ${CMAKE_CURRENT_LIST_DIR}/WindowLayoutTest.cpp)
+target_link_libraries(window_layout_test PRIVATE tq820core)
