@@ -47,9 +47,10 @@ private:
 
     QSerialPort* serial;
     QTimer reconnectTimer;
-    QByteArray unread;       // read from the device, not yet handed over
+    QByteArray unread; // read from the device, not yet handed over
+    qsizetype unreadPos = 0;
     bool delivering = false; // guards against re-entry from a nested event loop
-    bool reconnecting = false;
+    bool active = false;     // opened by the owner and not closed since, even while lost
     int number = 0;
     int baud = 9600;
     char parityLetter = 'N';
