@@ -8,7 +8,6 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
-
 #include <functional>
 #include <optional>
 

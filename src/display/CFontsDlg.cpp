@@ -1,0 +1,91 @@
+#include "display/CFontsDlg.h"
+
+#include "display/CFontSample.h"
+#include "display/CValueTile.h"
+#include "protocol/Quantity.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kRowLabels[5] = {"Temperatura", "Wilgotność", "Ciśnienie", "Prędkość",
+                                   "Kierunek"};
+
+} // namespace
+
+CFontsDlg::CFontsDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("fontsDialog"));
+    setWindowTitle(QStringLiteral("Czcionki"));
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(12);
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QString::fromLatin1(quantityName(kAllQuantities[i]));
+        grid->addWidget(new QLabel(QString::fromUtf8(kRowLabels[i]), this), i, 0);
+        samples[i] = new CFontSample(this);
+        samples[i]->setObjectName(QStringLiteral("sample_") + name);
+        grid->addWidget(samples[i], i, 1);
+        connect(samples[i], &CFontSample::clicked, this, [this, i] { pickFont(i); });
+    }
+
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Anuluj"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(line);
+    layout->addLayout(buttons);
+}
+
+void CFontsDlg::setTiles(const Tiles& newTiles) {
+    tiles = newTiles;
+    for (int i = 0; i < 5; ++i) {
+        if (tiles[i] != nullptr) {
+            samples[i]->setSampleFont(tiles[i]->valueFont());
+        }
+    }
+}
+
+void CFontsDlg::pickFont(int index) {
+    if (CValueTile* tile = tiles[index]) {
+        tile->PickFont();
+        samples[index]->setSampleFont(tile->valueFont());
+    }
+}
+
+void runFontsDialog(QWidget* parent, std::array<CValueTile*, 5> tiles) {
+    CFontsDlg dialog(parent);
+    std::array<LogFont, 5> saved{};
+    for (int i = 0; i < 5; ++i) {
+        if (tiles[i] != nullptr) {
+            saved[i] = tiles[i]->style().font;
+        }
+    }
+    dialog.setTiles(tiles);
+    if (dialog.exec() == QDialog::Accepted) {
+        return;
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (tiles[i] != nullptr) {
+            tiles[i]->ApplyFont(saved[i]);
+        }
+    }
+}

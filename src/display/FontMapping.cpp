@@ -1,0 +1,77 @@
+#include "display/FontMapping.h"
+
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Cell height over em height of a face: measured once at a large size so
+// that hinting does not distort the ratio.
+double cellPerEm(const QFont& font) {
+    QFont probe(font);
+    constexpr int probeSize = 1000;
+    probe.setPixelSize(probeSize);
+    const QFontMetricsF metrics(probe);
+    const double cell = metrics.ascent() + metrics.descent();
+    return cell > 0.0 ? cell / probeSize : 1.0;
+}
+
+} // namespace
+
+QFont toQFont(const LogFont& record) {
+    QFont font(
+        QString::fromUtf8(record.faceName.data(), static_cast<qsizetype>(record.faceName.size())));
+    font.setWeight(record.weight <= 0 ? QFont::Normal
+                                      : static_cast<QFont::Weight>(std::min(record.weight, 1000)));
+    font.setItalic(record.italic != 0);
+    font.setUnderline(record.underline != 0);
+    font.setStrikeOut(record.strikeOut != 0);
+    if (record.height < 0) {
+        font.setPixelSize(std::max(1, -record.height));
+    } else if (record.height > 0) {
+        const double em = record.height / cellPerEm(font);
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(em))));
+    }
+    return font;
+}
+
+LogFont fromQFont(const QFont& font, const LogFont& previous, double dpiY) {
+    // A field whose meaning did not change keeps its stored form (height 60
+    // stays a cell height, weight 0 stays 0, italic 255 stays 255), so
+    // confirming the dialog unchanged leaves the record as it was.
+    LogFont record = previous;
+    const QByteArray face = font.family().toUtf8();
+    record.faceName.assign(face.constData(), static_cast<std::size_t>(face.size()));
+    double pixels = font.pixelSize();
+    if (pixels <= 0) {
+        pixels = font.pointSizeF() * dpiY / 72.0;
+    }
+    const int pixelSize = static_cast<int>(std::lround(pixels));
+    if (pixelSize > 0 && pixelSize != toQFont(previous).pixelSize()) {
+        record.height = -pixelSize;
+    }
+    const int previousWeight =
+        previous.weight <= 0 ? int(QFont::Normal) : std::min(previous.weight, 1000);
+    if (font.weight() != previousWeight) {
+        record.weight = font.weight();
+    }
+    if (font.italic() != (previous.italic != 0)) {
+        record.italic = font.italic() ? 1 : 0;
+    }
+    if (font.underline() != (previous.underline != 0)) {
+        record.underline = font.underline() ? 1 : 0;
+    }
+    if (font.strikeOut() != (previous.strikeOut != 0)) {
+        record.strikeOut = font.strikeOut() ? 1 : 0;
+    }
+    return record;
+}
+
+QFont toDialogFont(const QFont& font, double dpiY) {
+    QFont result(font);
+    if (font.pixelSize() > 0 && dpiY > 0) {
+        result.setPointSizeF(font.pixelSize() * 72.0 / dpiY);
+    }
+    return result;
+}
