@@ -1,10 +1,6 @@
-#include <QApplication>
-#include <QMessageBox>
+#include "app/CMeteoApp.h"
 
-// Placeholder entry point until the main window lands.
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QMessageBox::information(nullptr, QStringLiteral("TQ820"),
-                             QStringLiteral("Okno główne programu nie jest jeszcze gotowe."));
-    return 0;
+    CMeteoApp app(argc, argv);
+    return app.RunProgram();
 }

@@ -5,4 +5,11 @@ target_sources(tq820core PRIVATE
 )
 target_sources(tq820shell PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PolishMessageBox.h ${CMAKE_CURRENT_LIST_DIR}/PolishMessageBox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Artwork.h ${CMAKE_CURRENT_LIST_DIR}/Artwork.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.h ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CMeteoDlg.h ${CMAKE_CURRENT_LIST_DIR}/CMeteoDlg.cpp
+)
+target_sources(tq820shell PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CMeteoApp.h ${CMAKE_CURRENT_LIST_DIR}/CMeteoApp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.h ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.cpp
 )

@@ -1,0 +1,108 @@
+#include "app/CMeteoApp.h"
+
+#include "app/CMeteoDlg.h"
+#include "app/SettingsStore.h"
+#include "app/TerminationSignals.h"
+#include "display/CValueTile.h"
+
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// Closes whatever modal box or dialog is open (answering it with its cancel
+// path) and then the main window, as if the user had done it.
+void closeEverything(CMeteoDlg& dlg) {
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == &dlg) {
+            break;
+        }
+        modal->close();
+    }
+    dlg.close();
+}
+
+} // namespace
+
+CMeteoApp::CMeteoApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName(QStringLiteral("Velmor"));
+    setApplicationName(QStringLiteral("TQ820"));
+    setApplicationVersion(QStringLiteral("1.03"));
+    // The run ends when the main window closes, not when the last window of
+    // any kind does.
+    setQuitOnLastWindowClosed(false);
+}
+
+void CMeteoApp::installPolishTranslation() {
+    // Qt's own dialogs (colour, font, file) in Polish, when the translation is installed.
+    if (qtTranslator.load(QStringLiteral("qtbase_pl"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(&qtTranslator);
+    }
+}
+
+int CMeteoApp::RunProgram() {
+    installPolishTranslation();
+
+    std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
+    CMeteoDlg dlg;
+    std::array<TileStyle, 5> styles = dlg.tileStyles();
+    loadSettings(*store, dlg.settings(), styles);
+    dlg.setTileStyles(styles);
+    dlg.setUninstaller([&store] { return uninstallSettings(*store); });
+
+    bool closed = false;
+    connect(&dlg, &CMeteoDlg::closed, this, [this, &closed] {
+        closed = true;
+        quit(); // also ends a message box's loop that may still be open
+    });
+    TerminationSignals termination;
+    connect(&termination, &TerminationSignals::terminationRequested, &dlg,
+            [&dlg] { closeEverything(dlg); });
+
+    dlg.initialise();
+    if (!closed) {
+        dlg.show();
+        scheduleScreenshot(dlg);
+        exec();
+    }
+
+    const QSize screen = primaryScreen() != nullptr ? primaryScreen()->size() : QSize(0, 0);
+    saveSettings(*store, dlg.settings(), dlg.tileStyles(), screen.width(), screen.height());
+    return 0;
+}
+
+// For the demo on a machine without a display: TQ820_SCREENSHOT_FILE names a
+// PNG that receives the window after TQ820_SCREENSHOT_AFTER_MS milliseconds
+// (default 4000); the status line and the tiles' texts go to standard output,
+// then the window closes as if the user had closed it.
+void CMeteoApp::scheduleScreenshot(CMeteoDlg& dlg) {
+    const QString file = qEnvironmentVariable("TQ820_SCREENSHOT_FILE");
+    if (file.isEmpty()) {
+        return;
+    }
+    bool ok = false;
+    int delay = qEnvironmentVariableIntValue("TQ820_SCREENSHOT_AFTER_MS", &ok);
+    if (!ok || delay < 0) {
+        delay = 4000;
+    }
+    QTimer::singleShot(delay, &dlg, [&dlg, file] {
+        QTextStream out(stdout);
+        if (!dlg.grab().save(file, "PNG")) {
+            out << "Nie można zapisać zrzutu ekranu: " << file << Qt::endl;
+        }
+        out << "Wiersz stanu: " << dlg.statusLine()->text() << Qt::endl;
+        for (Quantity q : kAllQuantities) {
+            const CValueTile* t = dlg.tile(q);
+            if (t->isVisible()) {
+                out << t->caption() << ": " << t->displayText() << Qt::endl;
+            }
+        }
+        closeEverything(dlg);
+    });
+}

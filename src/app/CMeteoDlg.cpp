@@ -1,0 +1,453 @@
+#include "app/CMeteoDlg.h"
+
+#include "app/Artwork.h"
+#include "app/CAboutDlg.h"
+#include "app/PolishMessageBox.h"
+#include "app/WindowLayout.h"
+#include "display/CValueTile.h"
+#include "serial/CComPort.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+struct TileSetup {
+    Quantity quantity;
+    int kind;
+    const char* caption;
+    const char* objectName;
+};
+
+// Kinds and captions, in the order the tiles are configured at start-up.
+constexpr std::array<TileSetup, 5> kTileSetup{{
+    {Quantity::TEMP, 3, "Temperatura", "tile_TEMP"},
+    {Quantity::PRESS, 5, "Ciśnienie", "tile_PRESS"},
+    {Quantity::RH, 7, "Wilgotność względna", "tile_RH"},
+    {Quantity::SPEED, 6, "Prędkość", "tile_SPEED"},
+    {Quantity::ORIENT, 4, "Kierunek", "tile_ORIENT"},
+}};
+
+// Value fonts are rebuilt in this order.
+constexpr std::array<Quantity, 5> kFontOrder{Quantity::TEMP, Quantity::RH, Quantity::PRESS,
+                                             Quantity::SPEED, Quantity::ORIENT};
+
+int timerIndex(ConfirmationTimer t) {
+    return static_cast<int>(t);
+}
+
+WindowRect toWindowRect(const QRect& r) {
+    return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+
+// The help page ships inside the program; the system viewer needs a file.
+QString extractHelpPage() {
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (dir.isEmpty()) {
+        dir = QDir::tempPath();
+    }
+    if (!QDir().mkpath(dir)) {
+        return {};
+    }
+    const QString path = dir + QStringLiteral("/tq820-pomoc.html");
+    QFile source(QStringLiteral(":/tq820/help/pomoc.html"));
+    QFile target(path);
+    if (!source.open(QIODevice::ReadOnly) ||
+        !target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return {};
+    }
+    const QByteArray page = source.readAll();
+    if (target.write(page) != page.size()) {
+        return {};
+    }
+    return path;
+}
+
+} // namespace
+
+CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this) {
+    initTq820Resources();
+    setObjectName(QStringLiteral("meteoDlg"));
+    setWindowTitle(QStringLiteral("TQ820"));
+    setWindowIcon(applicationIcon());
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    client->installEventFilter(this);
+
+    statusEdit = new QLineEdit(client);
+    statusEdit->setObjectName(QStringLiteral("statusLine"));
+    statusEdit->setReadOnly(true);
+
+    for (Quantity q : kAllQuantities) {
+        auto* t = new CValueTile(client);
+        t->setStyle(defaultTileStyle(q));
+        tiles[quantityIndex(q)] = t;
+    }
+    for (const TileSetup& s : kTileSetup) {
+        tile(s.quantity)->setObjectName(QString::fromLatin1(s.objectName));
+    }
+    // Until the first layout the controls sit roughly where the window
+    // template had them.
+    statusEdit->setGeometry(10, 10, 580, 21);
+    tile(Quantity::SPEED)->setGeometry(12, 34, 276, 90);
+    tile(Quantity::ORIENT)->setGeometry(312, 34, 276, 98);
+    tile(Quantity::PRESS)->setGeometry(10, 166, 276, 98);
+    tile(Quantity::RH)->setGeometry(312, 168, 276, 98);
+    tile(Quantity::TEMP)->setGeometry(10, 299, 276, 90);
+
+    createMenus();
+
+    pollTimer.setInterval(kPollPeriodMs);
+    connect(&pollTimer, &QTimer::timeout, this, [this] { engine.onTick(); });
+    for (int i = 0; i < static_cast<int>(confirmationTimers.size()); ++i) {
+        QTimer& t = confirmationTimers[i];
+        t.setSingleShot(true);
+        t.setInterval(kConfirmationMs);
+        connect(&t, &QTimer::timeout, this,
+                [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
+    }
+
+    // Enter and Escape must never close or otherwise act on the window.
+    qApp->installEventFilter(this);
+    resize(600, 400);
+}
+
+CMeteoDlg::~CMeteoDlg() {
+    qApp->removeEventFilter(this);
+    shutDownLink();
+}
+
+void CMeteoDlg::createMenus() {
+    auto addAction = [this](QMenu* menu, const char* text, const char* name, auto handler) {
+        QAction* a = menu->addAction(QString::fromUtf8(text));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+
+    QMenu* program = menuBar()->addMenu(QStringLiteral("Program"));
+    program->setObjectName(QStringLiteral("menuProgram"));
+    addAction(program, "Odinstaluj", "actionUninstall", [this] { uninstall(); });
+    addAction(program, "Zamknij", "actionClose", [this] { close(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("Widok"));
+    view->setObjectName(QStringLiteral("menuView"));
+    topmostAction =
+        addAction(view, "Zawsze na wierzchu", "actionTopmost", [this] { toggleTopmost(); });
+    // The check mark follows `topmost` (toggleTopmost sets it), not the click.
+    topmostAction->setCheckable(true);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("Ustawienia"));
+    options->setObjectName(QStringLiteral("menuSettings"));
+    addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
+
+    QMenu* panel = menuBar()->addMenu(QStringLiteral("Panel"));
+    panel->setObjectName(QStringLiteral("menuPanel"));
+    addAction(panel, "Reset", "actionReset", [this] { resetPanel(); });
+
+    QMenu* memory = menuBar()->addMenu(QStringLiteral("Pamięć"));
+    memory->setObjectName(QStringLiteral("menuMemory"));
+    addAction(memory, "Usuń zawartość pamięci", "actionErase", [this] { eraseMemory(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Pomoc"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    QAction* helpAction = addAction(help, "Pomoc", "actionHelp", [this] { openHelp(); });
+    helpAction->setShortcut(QKeySequence::HelpContents);
+    helpAction->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(help, "O programie", "actionAbout", [this] { showAbout(); });
+}
+
+std::array<TileStyle, 5> CMeteoDlg::tileStyles() const {
+    std::array<TileStyle, 5> styles;
+    for (Quantity q : kAllQuantities) {
+        styles[quantityIndex(q)] = tile(q)->style();
+    }
+    return styles;
+}
+
+void CMeteoDlg::setTileStyles(const std::array<TileStyle, 5>& styles) {
+    for (Quantity q : kAllQuantities) {
+        tile(q)->setStyle(styles[quantityIndex(q)]);
+    }
+}
+
+void CMeteoDlg::initialise() {
+    openPortAtStartup(*this);
+
+    statusHeight = statusEdit->sizeHint().height();
+
+    for (const TileSetup& s : kTileSetup) {
+        CValueTile* t = tile(s.quantity);
+        t->SetKind(s.kind, s.kind, true);
+        t->setCaption(QString::fromUtf8(s.caption));
+    }
+    for (Quantity q : kFontOrder) {
+        tile(q)->rebuildValueFont();
+    }
+
+    initializing = false;
+    placeWindow();
+    updateStatus(false);
+
+    // The stored value is inverted and toggled, so that it ends as exactly 0 or 1.
+    appSettings.topmost = appSettings.topmost != 0 ? 0 : 1;
+    toggleTopmost();
+
+    engine.start();
+}
+
+void CMeteoDlg::placeWindow() {
+    const WindowRect& r = appSettings.windowRect;
+    // Qt positions a top-level window by its frame; the size is the inner
+    // size until the window manager has framed it (see fitFrameToStoredRect).
+    move(r.left, r.top);
+    resize(r.width(), r.height());
+    frameFitted = false;
+    if (isVisible()) {
+        fitFrameToStoredRect();
+    }
+}
+
+void CMeteoDlg::fitFrameToStoredRect() {
+    const QRect frame = frameGeometry();
+    const int extraW = frame.width() - width();
+    const int extraH = frame.height() - height();
+    frameFitted = true;
+    if (extraW <= 0 && extraH <= 0) {
+        return;
+    }
+    // The stored rectangle is the outer one: take the frame off the size.
+    const WindowRect r = appSettings.windowRect;
+    resize(r.width() - extraW, r.height() - extraH);
+    move(r.left, r.top);
+}
+
+void CMeteoDlg::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!frameFitted && !initializing) {
+        // The frame is known once the window manager has mapped the window.
+        QTimer::singleShot(0, this, [this] {
+            if (!frameFitted && !isMaximized() && !isMinimized()) {
+                fitFrameToStoredRect();
+            }
+        });
+    }
+}
+
+bool CMeteoDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        const QSize s = static_cast<QResizeEvent*>(event)->size();
+        ResizeKind kind = ResizeKind::Restored;
+        if (isMinimized()) {
+            kind = ResizeKind::Minimized;
+        } else if (isMaximized() || isFullScreen()) {
+            kind = ResizeKind::Maximized;
+        }
+        onClientResized(kind, {s.width(), s.height()});
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            auto* w = qobject_cast<QWidget*>(watched);
+            if (w != nullptr && w->window() == this) {
+                setFocus();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMeteoDlg::onClientResized(ResizeKind kind, ClientSize size) {
+    const ResizeOutcome outcome = sizeTracker.onResize(kind, size, initializing);
+    if (outcome.storeWindowRect) {
+        storeWindowRect();
+    }
+    if (outcome.runLayout) {
+        layoutTiles(size);
+    }
+}
+
+void CMeteoDlg::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (WindowSizeTracker::storesRectOnMove(initializing, isMaximized() || isMinimized())) {
+        storeWindowRect();
+    }
+}
+
+void CMeteoDlg::storeWindowRect() {
+    appSettings.windowRect = toWindowRect(frameGeometry());
+}
+
+void CMeteoDlg::layoutTiles(ClientSize size) {
+    LayoutInputs in;
+    in.linkUp = connection.linkUp();
+    in.ch1Present = connection.ch1Present();
+    in.ch2Present = connection.ch2Present();
+    in.modelTq231 = connection.modelTq231();
+    in.modelTq232 = connection.modelTq232();
+    in.modelTq233 = connection.modelTq233();
+    const WindowLayout layout = computeWindowLayout(
+        size.width, size.height, layoutMargin(kDialogFrameWidth), statusHeight, in);
+
+    const LayoutRect& s = layout.statusLine;
+    statusEdit->setGeometry(s.x, s.y, s.width, s.height);
+    for (const TilePlacement& p : layout.tiles) {
+        CValueTile* t = tile(p.quantity);
+        t->setGeometry(p.rect.x, p.rect.y, p.rect.width, p.rect.height);
+        // Shown in its new place at once, not at the next paint cycle.
+        if (t->isVisible()) {
+            t->repaint();
+        }
+    }
+}
+
+void CMeteoDlg::toggleTopmost() {
+    const bool on = appSettings.topmost == 0;
+    if (isVisible()) {
+        // Changing a window flag re-creates the native window; keep it where it is.
+        const QRect geometry = this->geometry();
+        setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        setGeometry(geometry);
+        show();
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    }
+    appSettings.topmost = on ? 1 : 0;
+    topmostAction->setChecked(appSettings.topmost == 1);
+}
+
+void CMeteoDlg::showAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMeteoDlg::openHelp() {
+    const QString path = extractHelpPage();
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        PolishMessageBox::inform(this, QStringLiteral("Nie można otworzyć pomocy programu."),
+                                 QMessageBox::Warning);
+    }
+}
+
+void CMeteoDlg::uninstall() {
+    if (!PolishMessageBox::ask(this, QStringLiteral("Na pewno chcesz odinstalować program?"),
+                               QMessageBox::Warning)) {
+        return;
+    }
+    if (uninstaller && uninstaller()) {
+        PolishMessageBox::inform(this, QStringLiteral("Operacja została zakończona sukcesem"));
+    } else {
+        PolishMessageBox::inform(this, QStringLiteral("Nie udało się usunąć ustawień programu."),
+                                 QMessageBox::Warning);
+    }
+}
+
+void CMeteoDlg::resetPanel() {
+    engine.requestReset();
+}
+
+void CMeteoDlg::eraseMemory() {
+    engine.requestErase();
+}
+
+void CMeteoDlg::sendBytes(const std::uint8_t* bytes, int count) {
+    if (serialPort) {
+        serialPort->send(bytes, count);
+    }
+}
+
+void CMeteoDlg::restartPollTimer() {
+    pollTimer.start();
+}
+
+void CMeteoDlg::startConfirmationTimer(ConfirmationTimer timer) {
+    confirmationTimers[timerIndex(timer)].start();
+}
+
+void CMeteoDlg::updateStatus(bool linkUp) {
+    // Live recording is not part of this window yet, so no interval is shown.
+    applyStatus(connection.updateStatus(data, linkUp, 0));
+}
+
+void CMeteoDlg::applyStatus(const StatusUpdate& update) {
+    if (update.visibilityChanged) {
+        for (Quantity q : kFontOrder) { // TEMP, RH, PRESS, SPEED, ORIENT
+            tile(q)->setVisible(update.visible[quantityIndex(q)]);
+        }
+        // Repeat the last resize so that the tiles are arranged for the new set.
+        onClientResized(sizeTracker.replayKind(), sizeTracker.replaySize());
+    }
+    if (update.textChanged) {
+        statusEdit->setText(QString::fromStdString(update.text));
+        tile(Quantity::TEMP)->setFocus();
+    }
+    for (const TileCommand& c : update.tiles) {
+        CValueTile* t = tile(c.quantity);
+        if (c.hasValue) {
+            t->SetBlinking(c.blinking);
+            t->SetValue(c.value);
+        } else {
+            t->SetNoData();
+            t->SetBlinking(true);
+        }
+    }
+}
+
+void CMeteoDlg::showMessage(const std::string& text) {
+    // Shown after the engine step that raised it, never inside it: the box's
+    // own event loop keeps delivering bytes and ticks to the engine.
+    QMetaObject::invokeMethod(
+        this,
+        [this, message = QString::fromStdString(text)] { PolishMessageBox::inform(this, message); },
+        Qt::QueuedConnection);
+}
+
+void CMeteoDlg::askQuestion(const std::string& text, std::function<void(bool yes)> answer) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, question = QString::fromStdString(text), answer = std::move(answer)] {
+            const bool yes = PolishMessageBox::ask(this, question);
+            if (answer) {
+                answer(yes);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CMeteoDlg::setPort(std::unique_ptr<CComPort> newPort) {
+    serialPort = std::move(newPort);
+    if (serialPort) {
+        connect(serialPort.get(), &CComPort::byteReceived, this,
+                [this](quint8 byte) { engine.onByte(byte); });
+    }
+}
+
+void CMeteoDlg::shutDownLink() {
+    pollTimer.stop();
+    for (QTimer& t : confirmationTimers) {
+        t.stop();
+    }
+    // No byte may reach the engine once the window is gone.
+    serialPort.reset();
+}
+
+void CMeteoDlg::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (!event->isAccepted()) {
+        return;
+    }
+    shutDownLink();
+    emit closed();
+}
