@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,35 @@ public:
     bool recordingDialogOpen() const { return recordingDialogOpen_; }
     bool powerSavingDialogOpen() const { return powerSavingDialogOpen_; }
     const DateTimeRecord& clockToSet() const { return clockToSet_; }
+    int writeInterval() const { return writeInterval_; }
+    int writeConfig() const { return writeConfig_; }
+    int powerSavingValue() const { return powerSavingValue_; }
+    // Bytes of the reply line assembled so far (0..89).
+    int linePos() const { return linePos_; }
 
 private:
     // Implementation details are the engine's own; see PollEngine.cpp.
+    class Step;
+
+    // A message or question raised inside a step, handed to the host once the
+    // step has sent its request.
+    struct Prompt {
+        std::string text;
+        std::function<void(bool yes)> answer; // empty: a plain message
+    };
+
+    void handleLine(int length);
+    PollState chooseNext(bool failed);
+    PollState nextMeasurement(PollState after) const;
+    PollState nextAfterVersion();
+    PollState nextAfterMemoryRead();
+    bool downloadRunning() const;
+    void sendRequest();
+    void reportLink(bool up);
+    void raiseMessage(std::string text);
+    void raiseQuestion(std::string text, std::function<void(bool yes)> answer);
+    void flushPrompts();
+
     PanelData& data_;
     PollHost& host_;
 
@@ -80,4 +107,7 @@ private:
     bool infoDialogOpen_ = false;
     bool recordingDialogOpen_ = false;
     bool powerSavingDialogOpen_ = false;
+
+    std::vector<Prompt> prompts_;
+    int stepDepth_ = 0;
 };

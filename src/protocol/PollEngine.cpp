@@ -1,0 +1,450 @@
+#include "protocol/PollEngine.h"
+
+#include "protocol/Requests.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr const char* kMessageReadError = "Błąd w trakcie odczytu danych";
+constexpr const char* kMessageOldFirmware =
+    "Odczyt pamięci przez program jest możliwy dla paneli w wersji 2.01 lub nowszej.";
+constexpr const char* kQuestionErase = "Chcesz usunąć zawartość pamięci?";
+constexpr const char* kQuestionClockSet =
+    "Zegar został ustawiony.\nRejestracja do pamięci została wstrzymana do momentu resetu "
+    "panelu.\nChcesz zresetować panel teraz?";
+constexpr const char* kMessageClockSetFailed = "Błąd przy próbie ustawienia zegara";
+constexpr const char* kMessageResetDone = "Panel został zresetowany";
+constexpr const char* kMessageResetFailed = "Błąd przy próbie resetu panelu";
+constexpr const char* kQuestionErased =
+    "Zawartość pamięci została usunięta.\nRejestracja została wstrzymana do chwili resetu "
+    "panelu.\nChcesz zresetować panel teraz?";
+constexpr const char* kMessageEraseFailed = "Błąd przy próbie usunięcia zawartości pamięci";
+constexpr const char* kQuestionSettingsSaved =
+    "Ustawienia zostały zapisane.\nZmiany będą zastosowane po resecie panelu.\nChcesz "
+    "zresetować panel teraz?";
+constexpr const char* kMessageSettingsFailed = "Błąd przy próbie zapisu ustawień.";
+
+constexpr int kTicksBeforeLinkDown = 3;
+constexpr int kMinimumFirmwareByte = 201; // version 2.01
+
+} // namespace
+
+// Marks an entry point as running. Prompts raised inside wait until the
+// outermost step has finished, so a message box's nested event loop can never
+// cut a step (parse, choose next, send) in half.
+class PollEngine::Step {
+public:
+    explicit Step(PollEngine& engine) : engine_(engine) { ++engine_.stepDepth_; }
+    ~Step() { --engine_.stepDepth_; }
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+
+private:
+    PollEngine& engine_;
+};
+
+PollEngine::PollEngine(PanelData& data, PollHost& host) : data_(data), host_(host) {}
+
+void PollEngine::start() {
+    {
+        Step step(*this);
+        linePos_ = 0;
+        pollState_ = chooseNext(true);
+        sendRequest();
+    }
+    flushPrompts();
+}
+
+void PollEngine::onByte(std::uint8_t byte) {
+    {
+        Step step(*this);
+        ++linePos_;
+        if (linePos_ >= kLineBufferSize) {
+            // A line that has not ended after 89 bytes is noise: drop it with
+            // this byte; the next byte starts a new line.
+            linePos_ = 0;
+        } else {
+            line_[static_cast<std::size_t>(linePos_ - 1)] = byte;
+            if (linePos_ >= 2 && line_[static_cast<std::size_t>(linePos_ - 2)] == '\r' &&
+                byte == '\n') {
+                const int length = linePos_;
+                linePos_ = 0;
+                handleLine(length);
+            }
+        }
+    }
+    flushPrompts();
+}
+
+void PollEngine::onTick() {
+    {
+        Step step(*this);
+        ++missedTicks_;
+        if (missedTicks_ > kTicksBeforeLinkDown) {
+            if (downloadRunning() && host_.memoryCanTakeMore()) {
+                host_.memoryAbort();
+            }
+            reportLink(false);
+            missedTicks_ = 0;
+            pollState_ = chooseNext(true);
+        }
+        sendRequest();
+    }
+    flushPrompts();
+}
+
+void PollEngine::onConfirmationTimer(ConfirmationTimer timer) {
+    {
+        Step step(*this);
+        const auto offerReset = [this](bool yes) {
+            if (yes) {
+                requestReset();
+            }
+        };
+        switch (timer) {
+        case ConfirmationTimer::ClockSet:
+            if (data_.dateSetAck) {
+                raiseQuestion(kQuestionClockSet, offerReset);
+            } else {
+                raiseMessage(kMessageClockSetFailed);
+            }
+            break;
+        case ConfirmationTimer::Reset:
+            raiseMessage(data_.resetAck ? kMessageResetDone : kMessageResetFailed);
+            break;
+        case ConfirmationTimer::Erase:
+            if (data_.eraseAck) {
+                raiseQuestion(kQuestionErased, offerReset);
+            } else {
+                raiseMessage(kMessageEraseFailed);
+            }
+            break;
+        case ConfirmationTimer::SettingsWrite:
+            if (settingsSaved_) {
+                raiseQuestion(kQuestionSettingsSaved, offerReset);
+            } else {
+                raiseMessage(kMessageSettingsFailed);
+            }
+            break;
+        case ConfirmationTimer::PowerSavingWrite:
+            // A successful write is not reported.
+            if (!data_.powerSavingAck) {
+                raiseMessage(kMessageSettingsFailed);
+            }
+            break;
+        }
+    }
+    flushPrompts();
+}
+
+void PollEngine::beginPanelInfo() {
+    infoDialogOpen_ = true;
+    pendingState_ = READ_VERSION;
+}
+
+void PollEngine::endPanelInfo() {
+    infoDialogOpen_ = false;
+}
+
+void PollEngine::beginClockRead() {
+    data_.clockValid = 0;
+    pendingState_ = READ_CLOCK;
+}
+
+void PollEngine::endClockRead(bool ok, const DateTimeRecord& chosen) {
+    if (!ok) {
+        return;
+    }
+    clockToSet_ = chosen;
+    data_.dateSetAck = 0;
+    pendingState_ = SET_TIME;
+    host_.startConfirmationTimer(ConfirmationTimer::ClockSet);
+}
+
+void PollEngine::beginMemoryRead() {
+    data_.memoryByteValid = 0;
+    host_.memoryReset();
+    memoryAddress_ = 2;
+    pendingState_ = READ_VERSION;
+}
+
+void PollEngine::beginRecordingSettings() {
+    recordingDialogOpen_ = true;
+    data_.memoryByteValid = 0;
+    memoryAddress_ = 1;
+    pendingState_ = READ_MEMORY;
+}
+
+void PollEngine::endRecordingSettings(bool ok, int intervalMinutes, int configByte) {
+    recordingDialogOpen_ = false;
+    if (!ok) {
+        return;
+    }
+    settingsSaved_ = false;
+    writeInterval_ = intervalMinutes;
+    writeConfig_ = configByte;
+    writeIndex_ = 0;
+    pendingState_ = WRITE_MEMORY;
+    host_.startConfirmationTimer(ConfirmationTimer::SettingsWrite);
+}
+
+void PollEngine::beginPowerSaving() {
+    powerSavingDialogOpen_ = true;
+    pendingState_ = READ_POWER_SAVING;
+}
+
+void PollEngine::endPowerSaving(bool ok, int registerValue) {
+    powerSavingDialogOpen_ = false;
+    if (!ok) {
+        return;
+    }
+    data_.powerSavingAck = 0;
+    powerSavingValue_ = registerValue;
+    pendingState_ = WRITE_POWER_SAVING;
+    host_.startConfirmationTimer(ConfirmationTimer::PowerSavingWrite);
+}
+
+void PollEngine::requestReset() {
+    data_.resetAck = 0;
+    pendingState_ = RESET_PANEL;
+    host_.startConfirmationTimer(ConfirmationTimer::Reset);
+}
+
+void PollEngine::requestErase() {
+    {
+        Step step(*this);
+        raiseQuestion(kQuestionErase, [this](bool yes) {
+            if (!yes) {
+                return;
+            }
+            data_.eraseAck = 0;
+            pendingState_ = ERASE_MEMORY;
+            host_.startConfirmationTimer(ConfirmationTimer::Erase);
+        });
+    }
+    flushPrompts();
+}
+
+void PollEngine::handleLine(int length) {
+    const bool valid = data_.parseReply(line_.data(), length, pollState_);
+    PollState next = READ_STATUS;
+    if (valid) {
+        missedTicks_ = 0;
+        if (pollState_ == READ_INTERVAL) {
+            if (infoDialogOpen_) {
+                host_.showPanelInfo();
+            }
+            if (recordingDialogOpen_) {
+                host_.showPanelSettings();
+            }
+        }
+        if (pollState_ == READ_POWER_SAVING && powerSavingDialogOpen_) {
+            host_.showPowerSaving();
+        }
+        if (downloadRunning() && host_.memoryCanTakeMore()) {
+            // The 0xFF test uses the byte the dialog stores, so a malformed
+            // digit can never store an end marker the engine does not see.
+            const auto byte = static_cast<std::uint8_t>(data_.memoryByte & 0xFF);
+            host_.memoryStepProgress();
+            host_.memoryAppendByte(byte);
+            // The address has three digits: past 4095 it would wrap onto the
+            // settings bytes, so the last address ends the content.
+            if (byte == 0xFF || memoryAddress_ >= kLastMemoryAddress) {
+                host_.memoryFinishProgress();
+                host_.memoryDecode();
+            }
+        }
+        if (pollState_ == WRITE_MEMORY && writeIndex_ == 1) {
+            settingsSaved_ = true;
+        }
+        if (pollState_ == READ_CLOCK) {
+            host_.showPanelClock();
+        }
+        next = chooseNext(false);
+    } else {
+        // A reply that arrives after the memory dialog has gone has nobody to
+        // tell; the dialog reported its own end.
+        if (downloadRunning() && host_.memoryCanTakeMore()) {
+            raiseMessage(kMessageReadError);
+            host_.memoryAbort();
+        }
+        if (pollState_ == READ_INTERVAL) {
+            if (infoDialogOpen_) {
+                host_.showPanelInfo();
+            }
+            if (recordingDialogOpen_) {
+                host_.showPanelSettings();
+            }
+        }
+        next = chooseNext(true);
+    }
+    pollState_ = next;
+    if (next == READ_STATUS) {
+        // Any answered request that leads back to the status poll means the
+        // panel is talking, also after an invalid reply.
+        reportLink(true);
+    }
+    sendRequest();
+}
+
+PollState PollEngine::chooseNext(bool failed) {
+    if (pendingState_ != NO_STATE) {
+        pollState_ = pendingState_;
+        pendingState_ = NO_STATE;
+        return pollState_;
+    }
+    if (failed) {
+        return READ_STATUS;
+    }
+    switch (pollState_) {
+    case READ_STATUS:
+    case READ_DIRECTION:
+    case READ_SPEED:
+    case READ_HUMIDITY:
+    case READ_PRESSURE:
+        return nextMeasurement(pollState_);
+    case READ_VERSION:
+        return nextAfterVersion();
+    case READ_POWER_SAVING:
+        return READ_SERIAL_CH2;
+    case READ_SERIAL_CH2:
+        return READ_SERIAL_CH1;
+    case READ_SERIAL_CH1:
+        return READ_INTERVAL;
+    case SET_TIME:
+        return SET_DATE;
+    case READ_MEMORY:
+        return nextAfterMemoryRead();
+    case WRITE_MEMORY:
+        if (writeIndex_ != 0) {
+            return READ_STATUS;
+        }
+        writeIndex_ = 1;
+        return WRITE_MEMORY;
+    default:
+        return READ_STATUS;
+    }
+}
+
+PollState PollEngine::nextMeasurement(PollState after) const {
+    const bool wind = data_.ch2Present && data_.modelTq264;
+    const bool tempHum = data_.ch1Present && (data_.modelTq231 || data_.modelTq232);
+    const bool press = data_.ch1Present && (data_.modelTq232 || data_.modelTq233);
+    for (int s = after + 1; s <= READ_TEMPERATURE; ++s) {
+        switch (s) {
+        case READ_DIRECTION:
+        case READ_SPEED:
+            if (wind) {
+                return static_cast<PollState>(s);
+            }
+            break;
+        case READ_HUMIDITY:
+        case READ_TEMPERATURE:
+            if (tempHum) {
+                return static_cast<PollState>(s);
+            }
+            break;
+        case READ_PRESSURE:
+            if (press) {
+                return static_cast<PollState>(s);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return READ_STATUS;
+}
+
+PollState PollEngine::nextAfterVersion() {
+    if (infoDialogOpen_) {
+        return READ_POWER_SAVING;
+    }
+    // Without the information dialog only the memory dialog asks for the
+    // version. A late reply after the information dialog gave up finds no
+    // memory dialog waiting and must not start a download.
+    if (!host_.memoryCanTakeMore()) {
+        return READ_STATUS;
+    }
+    if (std::lround(data_.firmwareVersion * 100.0) >= kMinimumFirmwareByte) {
+        return READ_MEMORY;
+    }
+    raiseMessage(kMessageOldFirmware);
+    host_.memoryAbort();
+    return READ_STATUS;
+}
+
+PollState PollEngine::nextAfterMemoryRead() {
+    if (memoryAddress_ <= 1) {
+        return memoryAddress_ == 1 ? READ_INTERVAL : READ_STATUS;
+    }
+    // The dialog closed (its watchdog, an abort) or is full: nobody takes the
+    // bytes any more.
+    if (!host_.memoryCanTakeMore()) {
+        return READ_STATUS;
+    }
+    if (host_.memoryLastByte() == 0xFF) {
+        return READ_STATUS; // end marker stored and decoded
+    }
+    if (memoryAddress_ >= kLastMemoryAddress) {
+        return READ_STATUS; // the whole address range is read and decoded
+    }
+    if (host_.memoryStopRequested()) {
+        host_.memoryAbort();
+        return READ_STATUS;
+    }
+    ++memoryAddress_;
+    data_.memoryByteValid = 0;
+    return READ_MEMORY;
+}
+
+bool PollEngine::downloadRunning() const {
+    return pollState_ == READ_MEMORY && memoryAddress_ > 1;
+}
+
+void PollEngine::sendRequest() {
+    host_.restartPollTimer();
+    RequestParams params;
+    params.memoryAddress = memoryAddress_;
+    params.writeIndex = writeIndex_;
+    params.writeInterval = writeInterval_;
+    params.writeConfig = writeConfig_;
+    params.powerSavingValue = powerSavingValue_;
+    params.clockToSet = clockToSet_;
+    const Request request = buildRequest(pollState_, params);
+    if (request.length > 0) {
+        host_.sendBytes(request.bytes.data(), request.length);
+    }
+}
+
+void PollEngine::reportLink(bool up) {
+    linkUp_ = up;
+    host_.updateStatus(up);
+}
+
+void PollEngine::raiseMessage(std::string text) {
+    prompts_.push_back({std::move(text), {}});
+}
+
+void PollEngine::raiseQuestion(std::string text, std::function<void(bool yes)> answer) {
+    prompts_.push_back({std::move(text), std::move(answer)});
+}
+
+void PollEngine::flushPrompts() {
+    if (stepDepth_ != 0) {
+        return;
+    }
+    while (!prompts_.empty()) {
+        std::vector<Prompt> batch;
+        batch.swap(prompts_);
+        for (Prompt& p : batch) {
+            if (p.answer) {
+                host_.askQuestion(p.text, std::move(p.answer));
+            } else {
+                host_.showMessage(p.text);
+            }
+        }
+    }
+}
