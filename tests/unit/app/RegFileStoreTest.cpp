@@ -1,0 +1,313 @@
+#include "app/RegFileStore.h"
+
+#include "app/SettingsStore.h"
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kKey = kSettingsKeyPath;
+const std::string kSection = "[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]";
+
+class RegFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        dir = fs::temp_directory_path() /
+              ("tq820-regfile-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path file() const { return dir / "Velmor" / "TQ820v1.0.reg"; }
+
+    void writeFile(const std::string& content) const {
+        fs::create_directories(file().parent_path());
+        std::ofstream(file(), std::ios::binary) << content;
+    }
+
+    std::string readFile() const {
+        std::ifstream in(file(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    static std::array<TileStyle, 5> defaultStyles() {
+        std::array<TileStyle, 5> styles;
+        for (Quantity q : kAllQuantities) {
+            styles[quantityIndex(q)] = defaultTileStyle(q);
+        }
+        return styles;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(RegFile, TheKeyIsTheFileInTheConfigFolder) {
+    RegFileStore store(dir);
+    EXPECT_EQ(store.fileFor(kKey), file());
+    EXPECT_TRUE(store.fileFor("SOFTWARE\\..\\x").empty());
+    EXPECT_TRUE(store.fileFor("SOFTWARE\\a\\\\b").empty());
+
+    EXPECT_EQ(store.Open(RegistryRoot::CurrentUser, kKey), 0);
+    EXPECT_EQ(store.lastError(), RegistryStore::kErrorFileNotFound);
+    EXPECT_EQ(store.Create(RegistryRoot::CurrentUser, kKey), 1);
+    EXPECT_TRUE(fs::exists(file()));
+    EXPECT_EQ(store.Close(), 1);
+    EXPECT_EQ(store.Close(), 0);
+    EXPECT_EQ(readFile(), "REGEDIT4\n\n" + kSection + "\n\n");
+
+    EXPECT_EQ(store.Open(RegistryRoot::CurrentUser, kKey), 1);
+    store.Close();
+    EXPECT_EQ(store.DeleteKey(RegistryRoot::CurrentUser, kKey), 1);
+    EXPECT_FALSE(fs::exists(file()));
+    EXPECT_TRUE(fs::exists(file().parent_path()));
+    EXPECT_EQ(store.DeleteKey(RegistryRoot::CurrentUser, kKey), 0);
+}
+
+TEST_F(RegFile, WritesTheFormatRegeditReads) {
+    RegFileStore store(dir);
+    ASSERT_EQ(store.Create(RegistryRoot::CurrentUser, kKey), 1);
+    store.WriteDword("BACKGROUND_TEMP", 0xFFE4CA);
+    store.WriteString("FONT_NAME_TEMP", "Arial");
+    store.WriteDword("WINDOW_LEFT", -11);
+    store.WriteString("FILE_NAME", R"(C:\pomiary\"x".csv)");
+    store.WriteString("FILE_NAME", "/home/ala/pomiary ż.csv");
+    const unsigned char raw[] = {0xde, 0xad, 0x00};
+    store.WriteValue("RAW", raw, RegistryStore::kTypeBinary, 3);
+    store.WriteValue("QWORD", raw, 0xb, 3);
+    store.WriteString("QUOTE", "a\\b\"c");
+    EXPECT_EQ(readFile(), "REGEDIT4\n\n" + kSection + "\n\n") << "written at Close";
+    ASSERT_EQ(store.Close(), 1);
+    EXPECT_EQ(readFile(), "REGEDIT4\n\n" + kSection +
+                              "\n"
+                              "\"BACKGROUND_TEMP\"=dword:00ffe4ca\n"
+                              "\"FONT_NAME_TEMP\"=\"Arial\"\n"
+                              "\"WINDOW_LEFT\"=dword:fffffff5\n"
+                              "\"FILE_NAME\"=\"/home/ala/pomiary ż.csv\"\n"
+                              "\"RAW\"=hex:de,ad,00\n"
+                              "\"QWORD\"=hex(b):de,ad,00\n"
+                              "\"QUOTE\"=\"a\\\\b\\\"c\"\n"
+                              "\n");
+    EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
+
+    ASSERT_EQ(store.Open(RegistryRoot::CurrentUser, kKey), 1);
+    std::int32_t n = 0;
+    EXPECT_EQ(store.ReadDword("WINDOW_LEFT", n), 1);
+    EXPECT_EQ(n, -11);
+    char buffer[256];
+    EXPECT_EQ(store.ReadString("QUOTE", buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, "a\\b\"c");
+    unsigned char back[8];
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    EXPECT_EQ(store.QueryValue("QWORD", back, sizeof back, &type, &size), 1);
+    EXPECT_EQ(type, 0xbu);
+    EXPECT_EQ(size, 3u);
+}
+
+TEST_F(RegFile, ValuesKeepTheirKindAndWidth) {
+    writeFile("REGEDIT4\n\n" + kSection +
+              "\n\"PORT_NR\"=\"12\"\n\"WINDOW_TOP\"=\"1234\"\n\"TOPMOST\"=dword:1\n");
+    RegFileStore store(dir);
+    ASSERT_EQ(store.Open(RegistryRoot::CurrentUser, kKey), 1);
+    std::int32_t n = 42;
+    EXPECT_EQ(store.ReadDword("PORT_NR", n), 0);
+    EXPECT_EQ(store.ReadDword("WINDOW_TOP", n), 0);
+    EXPECT_EQ(n, 42);
+    char buffer[8];
+    std::uint32_t size = 0;
+    EXPECT_EQ(store.QueryValue("WINDOW_TOP", buffer, 4, nullptr, &size), 0);
+    EXPECT_EQ(size, 5u) << "a text of its own length, terminator included";
+    EXPECT_EQ(store.lastError(), RegistryStore::kErrorMoreData);
+    EXPECT_EQ(store.ReadDword("TOPMOST", n), 1);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(store.ReadString("TOPMOST", buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(RegFile, SettingsSurviveARestart) {
+    AppSettings settings;
+    auto styles = defaultStyles();
+    {
+        RegFileStore store(dir);
+        loadSettings(store, settings, styles);
+    }
+    settings.portNumber = 9;
+    settings.windowRect = {20, 30, 820, 630};
+    settings.recordFileName = "/home/ala/Pomiary \"wiatr\"\\żółw.csv";
+    settings.recordEnabled = 1;
+    settings.recordCsv = 1;
+    settings.recordIntervalSeconds = 60;
+    settings.recordPress = 0;
+    settings.topmost = 1;
+    TileStyle& press = styles[quantityIndex(Quantity::PRESS)];
+    press.background = 0x00112233;
+    press.text = 0x00FFFFFF;
+    press.font.height = -40;
+    press.font.faceName = "Liberation Serif";
+    press.font.italic = 1;
+    press.font.weight = 700;
+    press.font.underline = 1; // not stored: starts from the tile's record
+    {
+        RegFileStore store(dir);
+        saveSettings(store, settings, styles, 1920, 1080);
+    }
+    AppSettings loaded;
+    auto loadedStyles = defaultStyles();
+    {
+        RegFileStore store(dir);
+        loadSettings(store, loaded, loadedStyles);
+    }
+    EXPECT_EQ(loaded, settings);
+    press.font.underline = 0;
+    EXPECT_EQ(loadedStyles, styles);
+    EXPECT_NE(readFile().find("\"BACKGROUND_PRESS\"=dword:00112233\n"), std::string::npos);
+}
+
+TEST_F(RegFile, NothingIsWrittenAfterTheKeyWasDeleted) {
+    AppSettings settings;
+    auto styles = defaultStyles();
+    RegFileStore store(dir);
+    loadSettings(store, settings, styles);
+    ASSERT_TRUE(uninstallSettings(store));
+    saveSettings(store, settings, styles, 1920, 1080);
+    EXPECT_FALSE(fs::exists(file()));
+
+    // Deleted while open: the collected writes are dropped, not resurrected.
+    ASSERT_EQ(store.Create(RegistryRoot::CurrentUser, kKey), 1);
+    store.WriteDword("PORT_NR", 3);
+    ASSERT_TRUE(uninstallSettings(store));
+    EXPECT_EQ(store.Close(), 0);
+    EXPECT_FALSE(fs::exists(file()));
+}
+
+TEST_F(RegFile, AnUnwritableFolderFailsQuietly) {
+    fs::create_directories(dir / "Velmor");
+    fs::permissions(dir / "Velmor", fs::perms::owner_read | fs::perms::owner_exec);
+    if (::geteuid() == 0) {
+        fs::permissions(dir / "Velmor", fs::perms::owner_all);
+        GTEST_SKIP() << "root writes anywhere";
+    }
+    AppSettings settings;
+    auto styles = defaultStyles();
+    RegFileStore store(dir);
+    loadSettings(store, settings, styles);
+    EXPECT_EQ(settings, AppSettings{});
+    EXPECT_FALSE(fs::exists(file()));
+    fs::permissions(dir / "Velmor", fs::perms::owner_all);
+}
+
+struct DamagedCase {
+    const char* label;
+    std::string content;
+    // Expected outcome: PORT_NR read (or missing) and TOPMOST read.
+    std::int32_t portNumber;
+    std::int32_t topmost;
+};
+
+std::string withSection(const std::string& body) {
+    return "REGEDIT4\r\n\r\n" + kSection + "\r\n" + body;
+}
+
+// A literal with its embedded zero bytes.
+template <std::size_t N> std::string bytes(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
+class DamagedFile : public RegFile, public ::testing::WithParamInterface<DamagedCase> {};
+
+TEST_P(DamagedFile, ReadsAsMissingValuesNeverAsACrash) {
+    writeFile(GetParam().content);
+    AppSettings settings;
+    auto styles = defaultStyles();
+    {
+        RegFileStore store(dir);
+        loadSettings(store, settings, styles);
+    }
+    EXPECT_EQ(settings.portNumber, GetParam().portNumber) << GetParam().label;
+    EXPECT_EQ(settings.topmost, GetParam().topmost) << GetParam().label;
+    EXPECT_EQ(settings.recordFileName, "") << GetParam().label;
+    // The next save replaces the damage by a clean file.
+    {
+        RegFileStore store(dir);
+        saveSettings(store, settings, styles, 1920, 1080);
+    }
+    RegFileStore store(dir);
+    ASSERT_EQ(store.Open(RegistryRoot::CurrentUser, kKey), 1);
+    std::int32_t n = -1;
+    EXPECT_EQ(store.ReadDword("PORT_NR", n), 1);
+    EXPECT_EQ(n, GetParam().portNumber);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedFile,
+    ::testing::Values(
+        DamagedCase{"empty", "", 0, 0},
+        DamagedCase{"garbage", "\x7f\x45LF\x02\x01\x01 not a settings file\n\"PORT_NR\"=dword:5", 0,
+                    0},
+        DamagedCase{"binary with zeros",
+                    withSection(bytes("\"PORT_NR\"=dword:0\0\0\x05\n")) +
+                        "\"TOPMOST\"=dword:00000001\n",
+                    0, 1},
+        DamagedCase{"CR LF and a valid file", withSection("\"PORT_NR\"=dword:00000007\r\n"), 7, 0},
+        DamagedCase{"cut off in a value",
+                    withSection("\"TOPMOST\"=dword:00000001\r\n\"FILE_NAME\"=\"/home/al"), 0, 1},
+        DamagedCase{"cut off in a name", withSection("\"TOPMOST\"=dword:00000001\r\n\"POR"), 0, 1},
+        DamagedCase{"duplicated name",
+                    withSection("\"PORT_NR\"=dword:00000003\n\"PORT_NR\"=dword:00000004\n"
+                                "\"TOPMOST\"=dword:00000001\n"),
+                    0, 1},
+        DamagedCase{"duplicated name, one broken",
+                    withSection("\"PORT_NR\"=dword:zz\n\"PORT_NR\"=dword:00000004\n"), 0, 0},
+        DamagedCase{"nine digits", withSection("\"PORT_NR\"=dword:000000004\n"), 0, 0},
+        DamagedCase{"not hex", withSection("\"PORT_NR\"=dword:0000000g\n"), 0, 0},
+        DamagedCase{"bad escape", withSection("\"FILE_NAME\"=\"a\\nb\"\n\"TOPMOST\"=dword:1\n"), 0,
+                    1},
+        DamagedCase{"invalid UTF-8", withSection("\"FILE_NAME\"=\"\xff\xfe\"\n"), 0, 0},
+        DamagedCase{"junk after text", withSection("\"FILE_NAME\"=\"a\" b\n"), 0, 0},
+        DamagedCase{"other section only",
+                    "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Other]\n\"PORT_NR\"=dword:5\n", 0,
+                    0},
+        DamagedCase{"no header", kSection + "\n\"PORT_NR\"=dword:00000005\n", 0, 0},
+        DamagedCase{"hex value under a number's name", withSection("\"PORT_NR\"=hex:05,00,00,00\n"),
+                    0, 0},
+        DamagedCase{"continued hex then a number",
+                    withSection("\"X\"=hex:01,\\\n  02\n\"TOPMOST\"=dword:00000001\n"), 0, 1},
+        DamagedCase{"byte order mark", "\xEF\xBB\xBF" + withSection("\"PORT_NR\"=dword:2\n"), 2,
+                    0}));
+
+TEST_F(RegFile, AnOversizedFileReadsAsEmpty) {
+    std::string content = withSection("\"PORT_NR\"=dword:00000005\n");
+    content += std::string(RegFileStore::kMaxFileSize, ';');
+    writeFile(content);
+    AppSettings settings;
+    auto styles = defaultStyles();
+    RegFileStore store(dir);
+    loadSettings(store, settings, styles);
+    EXPECT_EQ(settings.portNumber, 0);
+}
+
+TEST(RegFileFormat, UnknownValuesSurviveARewrite) {
+    const std::string key = "HKEY_CURRENT_USER\\K";
+    const auto entries =
+        regfile::parse("REGEDIT4\n\n[" + key +
+                           "]\n\"A\"=hex(7):61,00,00,\\\n  00\n\"B\"=dword:FFFFFFFF\n@=\"x\"\n",
+                       key);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].type, 7u);
+    EXPECT_EQ(entries[0].data, (std::vector<unsigned char>{0x61, 0, 0, 0}));
+    EXPECT_EQ(regfile::parse(regfile::write(entries, key), key), entries);
+    EXPECT_EQ(regfile::write(entries, key),
+              "REGEDIT4\n\n[" + key + "]\n\"A\"=hex(7):61,00,00,00\n\"B\"=dword:ffffffff\n\n");
+}
+
+} // namespace
