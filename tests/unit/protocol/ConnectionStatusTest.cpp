@@ -1,6 +1,7 @@
 #include "protocol/ConnectionStatus.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -136,6 +137,10 @@ struct ChangeCase {
     const char* after;
     bool relayout;
 };
+
+void PrintTo(const ChangeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Changes : public ::testing::TestWithParam<ChangeCase> {};
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct ReplyCase {
     bool valid;
     std::function<void(const PanelData&)> check;
 };
+
+void PrintTo(const ReplyCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Replies : public ::testing::TestWithParam<ReplyCase> {};
 

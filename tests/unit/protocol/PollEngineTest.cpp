@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -82,6 +83,10 @@ struct OneShotCase {
     std::vector<ConfirmationTimer> timers;
     std::function<void(const EngineRig&)> check;
 };
+
+void PrintTo(const OneShotCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<std::string> hooksOf(const FakePollHost& h) {
     std::vector<std::string> out;
@@ -466,6 +471,10 @@ struct TimeoutCase {
     const char* reply; // fed after three ticks
 };
 
+void PrintTo(const TimeoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class TimeOuts : public ::testing::TestWithParam<TimeoutCase> {};
 
 // The "J" acknowledgement and every other rejected reply lead back to the
@@ -583,6 +592,10 @@ struct VerdictCase {
     const char* question;                    // nullptr: no question
     const char* message;                     // nullptr: no message
 };
+
+void PrintTo(const VerdictCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Verdict : public ::testing::TestWithParam<VerdictCase> {};
 
