@@ -1,0 +1,307 @@
+#include "SerialTestSupport.h"
+#include "serial/CComPort.h"
+#include "serial/CPortDlg.h"
+
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+#include <poll.h>
+#include <sys/resource.h>
+#include <time.h>
+
+namespace {
+
+constexpr int com = 7;
+
+QByteArray allByteValues() {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(static_cast<char>(i));
+    return bytes;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double wallSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+void sendText(CComPort& port, const QByteArray& text) {
+    port.send(reinterpret_cast<const std::uint8_t*>(text.constData()), int(text.size()));
+}
+
+} // namespace
+
+// The driver against a scripted far end on a pseudo-terminal linked as COM7.
+class TestCComPort : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensOnlyExistingPorts_data();
+    void opensOnlyExistingPorts();
+    void deliversEveryByteInOrder();
+    void nestedEventLoopDoesNotReenter();
+    void purgeDropsBytesAfterTheReply();
+    void purgeDropsUnreadInput();
+    void newerRequestReplacesUnwritten();
+    void requestSizeLimit();
+    void closeStopsDeliveryAtOnce_data();
+    void closeStopsDeliveryAtOnce();
+    void secondOpenOfHeldPortFails();
+    void replugResumesByItselfWithoutSpinning();
+    void destructionEmitsNothing();
+
+private:
+    std::unique_ptr<PortFolder> folder;
+    std::unique_ptr<PtyPeer> peer;
+};
+
+void TestCComPort::init() {
+    folder = std::make_unique<PortFolder>();
+    peer = std::make_unique<PtyPeer>();
+    QVERIFY(folder->isValid() && peer->isValid());
+    QVERIFY(folder->link(com, peer->slavePath()));
+}
+
+void TestCComPort::cleanup() {
+    peer.reset();
+    folder.reset();
+}
+
+void TestCComPort::opensOnlyExistingPorts_data() {
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("linked pty") << com << true;
+    QTest::newRow("port 0") << 0 << false;
+    QTest::newRow("negative") << -1 << false;
+    QTest::newRow("broken link") << 8 << false;
+    QTest::newRow("no device at all") << 500 << false;
+}
+
+void TestCComPort::opensOnlyExistingPorts() {
+    QFETCH(int, port);
+    QFETCH(bool, opens);
+    folder->linkBroken(8);
+    CComPort driver;
+    QCOMPARE(driver.open(port), opens);
+    QCOMPARE(driver.isOpen(), opens);
+    QCOMPARE(driver.portNumber(), port);
+}
+
+void TestCComPort::deliversEveryByteInOrder() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    QSignalSpy spy(&driver, &CComPort::byteReceived);
+    const QByteArray sent = allByteValues() + allByteValues();
+    peer->write(sent);
+    QTRY_COMPARE(spy.count(), sent.size());
+    QByteArray got;
+    for (const QList<QVariant>& signal : spy) {
+        QCOMPARE(signal.size(), 1); // one byte per signal
+        got.append(static_cast<char>(signal.at(0).value<quint8>()));
+    }
+    QCOMPARE(got, sent);
+}
+
+void TestCComPort::nestedEventLoopDoesNotReenter() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    auto* serial = driver.findChild<QSerialPort*>();
+    QVERIFY(serial != nullptr);
+    QByteArray got;
+    int depth = 0;
+    int deepest = 0;
+    connect(&driver, &CComPort::byteReceived, this, [&](quint8 byte) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        got.append(static_cast<char>(byte));
+        if (byte == 'a') {
+            // A modal window opened by the owner: more bytes arrive while it runs (QTRY
+            // spins a nested event loop until the port has read them).
+            peer->write("cd");
+            QTRY_VERIFY(serial->bytesAvailable() >= 2);
+        }
+        --depth;
+    });
+    peer->write("ab");
+    QTRY_COMPARE(got, QByteArray("abcd"));
+    QCOMPARE(deepest, 1);
+}
+
+void TestCComPort::purgeDropsBytesAfterTheReply() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    QByteArray got;
+    // The owner answers the end of a line with the next request, as the poll engine does.
+    connect(&driver, &CComPort::byteReceived, this, [&](quint8 byte) {
+        got.append(static_cast<char>(byte));
+        if (byte == '\n')
+            sendText(driver, "K\r\n");
+    });
+    peer->write("REPLY\r\nnoise-noise-noise");
+    QTRY_COMPARE(peer->received(), QByteArray("K\r\n"));
+    QCOMPARE(got, QByteArray("REPLY\r\n"));
+    peer->write("NEXT\r\n");
+    QTRY_COMPARE(got, QByteArray("REPLY\r\nNEXT\r\n"));
+}
+
+void TestCComPort::purgeDropsUnreadInput() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    auto* serial = driver.findChild<QSerialPort*>();
+    QVERIFY(serial != nullptr);
+    QSignalSpy spy(&driver, &CComPort::byteReceived);
+    // Noise reaches the port while the program is busy elsewhere (no event loop).
+    peer->write("stale noise");
+    pollfd waiting{static_cast<int>(serial->handle()), POLLIN, 0};
+    QCOMPARE(poll(&waiting, 1, 5000), 1);
+    sendText(driver, "K\r\n");
+    QTRY_COMPARE(peer->received(), QByteArray("K\r\n"));
+    peer->write("R");
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<quint8>(), quint8('R'));
+}
+
+void TestCComPort::newerRequestReplacesUnwritten() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    sendText(driver, "AAAA\r\n");
+    sendText(driver, "BBBB\r\n");
+    QTRY_COMPARE(peer->received().size(), 6);
+    QCOMPARE(peer->received(), QByteArray("BBBB\r\n"));
+}
+
+void TestCComPort::requestSizeLimit() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    auto* serial = driver.findChild<QSerialPort*>();
+    QVERIFY(serial != nullptr);
+    const QByteArray tooLong(CComPort::maxRequestSize + 1, 'x');
+    sendText(driver, tooLong);
+    QCOMPARE(serial->bytesToWrite(), 0);
+    const QByteArray longest = allByteValues();
+    QCOMPARE(longest.size(), CComPort::maxRequestSize);
+    sendText(driver, longest);
+    QTRY_COMPARE(peer->received(), longest);
+}
+
+void TestCComPort::closeStopsDeliveryAtOnce_data() {
+    QTest::addColumn<bool>("destroy");
+    QTest::newRow("closed in the slot") << false;
+    QTest::newRow("destroyed in the slot") << true;
+}
+
+void TestCComPort::closeStopsDeliveryAtOnce() {
+    QFETCH(bool, destroy);
+    auto* driver = new CComPort;
+    QVERIFY(driver->open(com));
+    QByteArray got;
+    connect(driver, &CComPort::byteReceived, this, [&](quint8 byte) {
+        got.append(static_cast<char>(byte));
+        if (byte != 'C')
+            return;
+        if (destroy) {
+            delete driver;
+            driver = nullptr;
+        } else {
+            driver->close();
+        }
+    });
+    peer->write("ABCDEFGH");
+    QTRY_COMPARE(got, QByteArray("ABC"));
+    if (driver != nullptr) {
+        QVERIFY(!driver->isOpen());
+        sendText(*driver, "ignored"); // no device: nothing happens
+    }
+    // The port is free again; what the next driver on it reads never reaches the old one.
+    CComPort next;
+    QVERIFY(next.open(com));
+    QSignalSpy nextBytes(&next, &CComPort::byteReceived);
+    peer->write("IJ");
+    QTRY_COMPARE(nextBytes.count(), 2);
+    QCOMPARE(got, QByteArray("ABC"));
+    delete driver;
+}
+
+void TestCComPort::secondOpenOfHeldPortFails() {
+    CComPort first;
+    QVERIFY(first.open(com));
+    // The lock file keeps the port out of another open and out of the port list.
+    CComPort second;
+    QVERIFY(!second.open(com));
+    QVERIFY(!usablePorts(0).contains(com));
+    first.close();
+    QVERIFY(second.open(com));
+}
+
+void TestCComPort::replugResumesByItselfWithoutSpinning() {
+    CComPort driver;
+    QVERIFY(driver.open(com));
+    QSignalSpy lost(&driver, &CComPort::deviceLost);
+    QSignalSpy restored(&driver, &CComPort::deviceRestored);
+    QSignalSpy bytes(&driver, &CComPort::byteReceived);
+
+    // The adapter is pulled: the device and its link disappear.
+    peer->hangUp();
+    folder->linkBroken(com);
+    QVERIFY(lost.wait(5000));
+    QVERIFY(!driver.isOpen());
+    sendText(driver, "K\r\n"); // the engine keeps asking: harmless
+
+    // Unplugged: over a second the process must idle, not spin.
+    const double cpuBefore = cpuSeconds();
+    const double wallBefore = wallSeconds();
+    QVERIFY(!restored.wait(1000));
+    const double cpuUsed = cpuSeconds() - cpuBefore;
+    const double wallUsed = wallSeconds() - wallBefore;
+    QVERIFY2(cpuUsed < 0.2 * wallUsed,
+             qPrintable(QString("%1 s CPU in %2 s").arg(cpuUsed).arg(wallUsed)));
+    QCOMPARE(lost.count(), 1);
+
+    // Plugged in again, on another device node behind the same number.
+    PtyPeer replugged;
+    QVERIFY(replugged.isValid());
+    QVERIFY(folder->link(com, replugged.slavePath()));
+    QVERIFY(restored.wait(CComPort::reconnectIntervalMs * 2 + 1000));
+    QVERIFY(driver.isOpen());
+    QCOMPARE(driver.portNumber(), com);
+    sendText(driver, "K\r\n");
+    QTRY_COMPARE(replugged.received(), QByteArray("K\r\n"));
+    replugged.write("OK");
+    QTRY_COMPARE(bytes.count(), 2);
+    QCOMPARE(lost.count(), 1);
+    QCOMPARE(restored.count(), 1);
+}
+
+void TestCComPort::destructionEmitsNothing() {
+    int emitted = 0;
+    {
+        CComPort driver;
+        QVERIFY(driver.open(com));
+        connect(&driver, &CComPort::byteReceived, this, [&] { ++emitted; });
+        connect(&driver, &CComPort::deviceLost, this, [&] { ++emitted; });
+        connect(&driver, &CComPort::deviceRestored, this, [&] { ++emitted; });
+        // Bytes wait in the port and the device dies just as the driver goes away.
+        peer->write("pending");
+        auto* serial = driver.findChild<QSerialPort*>();
+        pollfd waiting{static_cast<int>(serial->handle()), POLLIN, 0};
+        QCOMPARE(poll(&waiting, 1, 5000), 1);
+        peer->hangUp();
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(emitted, 0);
+}
+
+QTEST_MAIN(TestCComPort)
+#include "tst_CComPort.moc"
