@@ -34,9 +34,9 @@ void drawThermometer(QPainter& p, QRectF r) {
 }
 
 // A wind vane: a mast with an arrow pointing left and a tail fin.
-void drawVane(QPainter& p, QPointF top, qreal length) {
+void drawVane(QPainter& p, QPointF top, qreal length, const QColor& mast) {
     const qreal w = qMax<qreal>(1.0, length / 14);
-    p.setPen(QPen(kGlass, w, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(mast, w, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(top, top + QPointF(0, length * 0.9));
     p.drawLine(top + QPointF(-length * 0.45, 0), top + QPointF(length * 0.4, 0));
     p.setPen(Qt::NoPen);
@@ -66,7 +66,7 @@ QPixmap iconPixmap(int size) {
     p.setBrush(body);
     p.drawRoundedRect(QRectF(s * 0.04, s * 0.04, s * 0.92, s * 0.92), s * 0.16, s * 0.16);
     drawThermometer(p, QRectF(s * 0.16, s * 0.14, s * 0.22, s * 0.72));
-    drawVane(p, QPointF(s * 0.66, s * 0.32), s * 0.5);
+    drawVane(p, QPointF(s * 0.66, s * 0.32), s * 0.5, kGlass);
     return pixmap;
 }
 
@@ -123,9 +123,10 @@ QPixmap aboutPicture() {
 
     drawThermometer(p, QRectF(206, 22, 26, 104));
     // Mast, vane and ground.
-    p.setPen(QPen(QColor(0x55, 0x5f, 0x6b), 4, Qt::SolidLine, Qt::RoundCap));
+    const QColor steel(0x55, 0x5f, 0x6b);
+    p.setPen(QPen(steel, 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(278, 46), QPointF(278, 130));
-    drawVane(p, QPointF(278, 40), 70);
+    drawVane(p, QPointF(278, 40), 70, steel);
     return pixmap;
 }
 

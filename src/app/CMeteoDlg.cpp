@@ -4,6 +4,8 @@
 #include "app/CAboutDlg.h"
 #include "app/PolishMessageBox.h"
 #include "app/WindowLayout.h"
+#include "display/CColorsDlg.h"
+#include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
 #include "serial/CComPort.h"
 
@@ -142,6 +144,8 @@ void CMeteoDlg::createMenus() {
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("Widok"));
     view->setObjectName(QStringLiteral("menuView"));
+    addAction(view, "Kolory", "actionColours", [this] { runColorsDialog(this, tilesInOrder()); });
+    addAction(view, "Czcionki", "actionFonts", [this] { runFontsDialog(this, tilesInOrder()); });
     topmostAction =
         addAction(view, "Zawsze na wierzchu", "actionTopmost", [this] { toggleTopmost(); });
     // The check mark follows `topmost` (toggleTopmost sets it), not the click.
@@ -165,6 +169,11 @@ void CMeteoDlg::createMenus() {
     helpAction->setShortcut(QKeySequence::HelpContents);
     helpAction->setShortcutContext(Qt::ApplicationShortcut);
     addAction(help, "O programie", "actionAbout", [this] { showAbout(); });
+}
+
+std::array<CValueTile*, 5> CMeteoDlg::tilesInOrder() const {
+    return {tile(Quantity::TEMP), tile(Quantity::RH), tile(Quantity::PRESS), tile(Quantity::SPEED),
+            tile(Quantity::ORIENT)};
 }
 
 std::array<TileStyle, 5> CMeteoDlg::tileStyles() const {
@@ -207,7 +216,8 @@ void CMeteoDlg::initialise() {
 }
 
 void CMeteoDlg::placeWindow() {
-    const WindowRect& r = appSettings.windowRect;
+    placement = appSettings.windowRect;
+    const WindowRect& r = placement;
     // Qt positions a top-level window by its frame; the size is the inner
     // size until the window manager has framed it (see fitFrameToStoredRect).
     move(r.left, r.top);
@@ -227,7 +237,7 @@ void CMeteoDlg::fitFrameToStoredRect() {
         return;
     }
     // The stored rectangle is the outer one: take the frame off the size.
-    const WindowRect r = appSettings.windowRect;
+    const WindowRect& r = placement;
     resize(r.width() - extraW, r.height() - extraH);
     move(r.left, r.top);
 }

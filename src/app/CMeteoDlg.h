@@ -110,6 +110,8 @@ protected:
 
 private:
     void createMenus();
+    // The tiles in the order TEMP, RH, PRESS, SPEED, ORIENT, for the dialogs.
+    std::array<CValueTile*, 5> tilesInOrder() const;
     void onClientResized(ResizeKind kind, ClientSize size);
     void layoutTiles(ClientSize size);
     void storeWindowRect();
@@ -128,6 +130,7 @@ private:
     int statusHeight = 21;
     bool initializing = true;
     bool frameFitted = false;
+    WindowRect placement; // where start-up put the window, frame included
     WindowSizeTracker sizeTracker;
 
     PanelData data;

@@ -1,0 +1,94 @@
+#pragma once
+
+// Helpers of the main-window tests (widget and end-to-end): answering modal
+// windows as they appear, and writing screenshots.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+
+// Answers modal windows one after the other from a polling timer, as a user
+// would: each step gets the next modal window that becomes active. What the
+// windows said is kept in `seen` (a message box's text, else the title), and
+// their icons in `icons`.
+class ModalAnswerer : public QObject {
+public:
+    using Step = std::function<void(QWidget* modal)>;
+
+    explicit ModalAnswerer(QObject* parent = nullptr) : QObject(parent) {
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [this] { check(); });
+        poll.start();
+    }
+
+    void add(Step step) { steps.push_back(std::move(step)); }
+    int pending() const { return static_cast<int>(steps.size()); }
+
+    QStringList seen;
+    QList<QMessageBox::Icon> icons;
+
+    // Step: click the button with this object name ("okButton", "yesButton", ...).
+    static Step click(const QString& buttonName) {
+        return [buttonName](QWidget* w) {
+            if (auto* b = w->findChild<QAbstractButton*>(buttonName)) {
+                QMetaObject::invokeMethod(b, &QAbstractButton::click, Qt::QueuedConnection);
+            } else {
+                closeIt(w);
+            }
+        };
+    }
+    // Step: the cancel path of a dialog.
+    static Step cancel() {
+        return [](QWidget* w) { closeIt(w); };
+    }
+
+private:
+    static void closeIt(QWidget* w) {
+        if (auto* d = qobject_cast<QDialog*>(w)) {
+            QMetaObject::invokeMethod(d, &QDialog::reject, Qt::QueuedConnection);
+        } else {
+            QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
+        }
+    }
+
+    void check() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == lastHandled.data() || steps.empty() ||
+            !modal->isVisible()) {
+            return;
+        }
+        lastHandled = modal;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen << box->text();
+            icons << box->icon();
+        } else {
+            seen << modal->windowTitle();
+            icons << QMessageBox::NoIcon;
+        }
+        Step step = std::move(steps.front());
+        steps.pop_front();
+        step(modal);
+    }
+
+    QTimer poll;
+    std::deque<Step> steps;
+    QPointer<QWidget> lastHandled;
+};
+
+// Writes the widget's picture into $TQ820_SCREENSHOT_DIR (when set).
+inline bool saveScreenshot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TQ820_SCREENSHOT_DIR");
+    if (dir.isEmpty()) {
+        return true;
+    }
+    QDir().mkpath(dir);
+    return w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"), "PNG");
+}
