@@ -407,3 +407,17 @@ TEST(SimFrontend, StartUpProblemsAreReported) {
         EXPECT_EQ(p.waitExit(), 2) << bad;
     }
 }
+
+TEST(SimFrontend, HelpDocumentsOptionsAndControlLines) {
+    TempDir dir;
+    SimProcess p({"--help"}, dir.path);
+    std::string text;
+    for (int i = 0; i < 200 && text.find("Protocol:") == std::string::npos; ++i)
+        text += p.readLine() + "\n";
+    EXPECT_EQ(p.waitExit(), 0);
+    for (const char* word :
+         {"--com",   "--fast",    "--ch1",        "--ch2",  "--firmware", "--memory", "--seed",
+          "--clock", "--speedup", "fault <name>", "silent", "noise",      "garble",   "delay",
+          "unplug",  "plug",      "stats",        "state",  "memfull",    "nomodel"})
+        EXPECT_NE(text.find(word), std::string::npos) << word;
+}
