@@ -83,6 +83,7 @@ CPortDlg::CPortDlg(QWidget* parent)
     layout->addWidget(portList);
     layout->addSpacing(6);
     layout->addWidget(portInUseLabel);
+    layout->addSpacing(10);
     layout->addStretch();
     layout->addLayout(buttons);
     setMinimumWidth(260);

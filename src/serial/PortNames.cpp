@@ -8,6 +8,9 @@ namespace fs = std::filesystem;
 namespace PortNames {
 
 fs::path portFolder() {
+#ifdef _WIN32
+    return {}; // Windows has numbered ports of its own
+#else
     const char* config = std::getenv("XDG_CONFIG_HOME");
     fs::path base;
     // Relative values are invalid by the XDG rules and fall back to the default.
@@ -20,6 +23,7 @@ fs::path portFolder() {
         base = fs::path(home) / ".config";
     }
     return base / "Velmor" / "ports";
+#endif
 }
 
 std::string defaultDevice(int portNumber) {

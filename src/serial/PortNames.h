@@ -12,7 +12,7 @@ namespace PortNames {
 inline constexpr int maxPortNumber = 1024;
 
 // <config>/Velmor/ports, <config> being $XDG_CONFIG_HOME or ~/.config. Empty when
-// neither variable gives a folder.
+// neither variable gives a folder, and always on Windows.
 std::filesystem::path portFolder();
 
 // COM1-32 -> /dev/ttyS0-31, COM33-64 -> /dev/ttyUSB0-31, COM65-96 -> /dev/ttyACM0-31;
