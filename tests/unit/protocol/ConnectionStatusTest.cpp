@@ -165,8 +165,16 @@ TEST(ConnectionStatus, LinkChangeTriggersALayout) {
     const PanelData d = withStatus("00000005");
     ConnectionStatus status;
     EXPECT_TRUE(status.updateStatus(d, true, 0).visibilityChanged);
-    EXPECT_TRUE(status.updateStatus(d, false, 0).visibilityChanged);
+    // Stale flags with the link down: every tile shown, none with a reading.
+    const StatusUpdate down = status.updateStatus(d, false, 0);
+    EXPECT_TRUE(down.visibilityChanged);
     EXPECT_FALSE(status.linkUp());
+    EXPECT_EQ(down.visible, kAllTiles);
+    EXPECT_EQ(down.text, "Brak komunikacji z panelem. ");
+    for (const TileCommand& t : down.tiles) {
+        EXPECT_FALSE(t.hasValue);
+        EXPECT_TRUE(t.blinking);
+    }
 }
 
 TEST(ConnectionStatus, TilesCarryValuesAndBlinkOnFaults) {
