@@ -29,6 +29,18 @@ void closeEverything(CMeteoDlg& dlg) {
 
 } // namespace
 
+void loadWindowSettings(RegistryStore& store, CMeteoDlg& dlg) {
+    std::array<TileStyle, 5> styles = dlg.tileStyles();
+    loadSettings(store, dlg.settings(), styles);
+    dlg.setTileStyles(styles);
+}
+
+void saveWindowSettings(RegistryStore& store, CMeteoDlg& dlg) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen != nullptr ? screen->size() : QSize(0, 0);
+    saveSettings(store, dlg.settings(), dlg.tileStyles(), size.width(), size.height());
+}
+
 CMeteoApp::CMeteoApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Velmor"));
     setApplicationName(QStringLiteral("TQ820"));
@@ -51,9 +63,7 @@ int CMeteoApp::RunProgram() {
 
     std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
     CMeteoDlg dlg;
-    std::array<TileStyle, 5> styles = dlg.tileStyles();
-    loadSettings(*store, dlg.settings(), styles);
-    dlg.setTileStyles(styles);
+    loadWindowSettings(*store, dlg);
     dlg.setUninstaller([&store] { return uninstallSettings(*store); });
 
     bool closed = false;
@@ -72,8 +82,7 @@ int CMeteoApp::RunProgram() {
         exec();
     }
 
-    const QSize screen = primaryScreen() != nullptr ? primaryScreen()->size() : QSize(0, 0);
-    saveSettings(*store, dlg.settings(), dlg.tileStyles(), screen.width(), screen.height());
+    saveWindowSettings(*store, dlg);
     return 0;
 }
 

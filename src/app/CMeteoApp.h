@@ -4,6 +4,13 @@
 #include <QTranslator>
 
 class CMeteoDlg;
+class RegistryStore;
+
+// The settings steps around the main window's run: loaded into the window
+// (its record and its tiles' styles) before it initialises, saved from it after
+// it has closed, fitted to the primary screen.
+void loadWindowSettings(RegistryStore& store, CMeteoDlg& dlg);
+void saveWindowSettings(RegistryStore& store, CMeteoDlg& dlg);
 
 // The application object: loads the settings, runs the main window until it
 // is closed, and saves the settings afterwards.

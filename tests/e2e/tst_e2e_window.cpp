@@ -1,0 +1,429 @@
+// TQ820 against tq820-sim over a pseudo-terminal: the real main window in
+// this process (and the real program for the shutdown by signal), the
+// simulator as a child process in a private configuration folder.
+
+#include "SimProcess.h"
+#include "WindowTestSupport.h"
+#include "app/CMeteoApp.h"
+#include "app/CMeteoDlg.h"
+#include "app/SettingsStore.h"
+#include "display/CValueTile.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QString kBothChannels = QStringLiteral("Urządzenia: TQ-232, TQ-264. ");
+const QString kLinkLost = QStringLiteral("Brak komunikacji z panelem. ");
+constexpr int kCom = 17;
+
+bool allTilesHaveData(const CMeteoDlg& dlg) {
+    for (Quantity q : kAllQuantities) {
+        if (dlg.tile(q)->hasNoData()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList visibleTiles(const CMeteoDlg& dlg) {
+    QStringList names;
+    for (Quantity q : kAllQuantities) {
+        if (dlg.tile(q)->isVisible()) {
+            names << QString::fromLatin1(quantityName(q).data());
+        }
+    }
+    return names;
+}
+
+QString regFile(const QTemporaryDir& config) {
+    return config.filePath(QStringLiteral("Velmor/TQ820v1.0.reg"));
+}
+
+QString readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+} // namespace
+
+class TestE2eWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void liveReadingsWithinTwoSeconds();
+    void sensorChangesRearrangeTheTiles_data();
+    void sensorChangesRearrangeTheTiles();
+    void silentPanelLosesTheLinkAndComesBack();
+    void panelCommandsSucceedWithAnsweringPanel_data();
+    void panelCommandsSucceedWithAnsweringPanel();
+    void panelCommandsFailWithSilentPanel_data();
+    void panelCommandsFailWithSilentPanel();
+    void firstStartAsksForThePortFirst();
+    void rectangleAndTopmostSurviveARestart();
+    void terminationSignalSavesTheSettings();
+
+private:
+    // The simulator on kCom and the window started on it, as the program does.
+    bool startPanelAndWindow(const QStringList& simOptions = {});
+    std::unique_ptr<CMeteoDlg> runWindow(RegistryStore& store);
+
+    std::unique_ptr<QTemporaryDir> config;
+    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<CMeteoDlg> dlg;
+    std::unique_ptr<ModalAnswerer> answers;
+};
+
+void TestE2eWindow::init() {
+    config = std::make_unique<QTemporaryDir>();
+    QVERIFY(config->isValid());
+    qputenv("XDG_CONFIG_HOME", config->path().toUtf8());
+    qputenv("XDG_CACHE_HOME", config->filePath(QStringLiteral("cache")).toUtf8());
+    sim = std::make_unique<SimProcess>();
+    answers = std::make_unique<ModalAnswerer>();
+}
+
+void TestE2eWindow::cleanup() {
+    answers.reset();
+    dlg.reset();
+    sim.reset();
+    config.reset();
+}
+
+bool TestE2eWindow::startPanelAndWindow(const QStringList& simOptions) {
+    if (!sim->start(config->path(), kCom, simOptions)) {
+        return false;
+    }
+    dlg = std::make_unique<CMeteoDlg>();
+    dlg->settings().portNumber = kCom;
+    dlg->initialise();
+    dlg->show();
+    return QTest::qWaitForWindowExposed(dlg.get()) && dlg->port() != nullptr;
+}
+
+std::unique_ptr<CMeteoDlg> TestE2eWindow::runWindow(RegistryStore& store) {
+    auto w = std::make_unique<CMeteoDlg>();
+    loadWindowSettings(store, *w);
+    w->initialise();
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) {
+        return nullptr;
+    }
+    return w;
+}
+
+void TestE2eWindow::liveReadingsWithinTwoSeconds() {
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(startPanelAndWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 2000 - clock.elapsed());
+    QVERIFY(clock.elapsed() < 2000);
+
+    // The readings are the panel's (its weather drifts slowly).
+    const struct {
+        Quantity q;
+        const char* name;
+        double tolerance;
+    } readings[] = {{Quantity::TEMP, "temperature", 0.5},
+                    {Quantity::RH, "humidity", 2.0},
+                    {Quantity::PRESS, "pressure", 1.0},
+                    {Quantity::ORIENT, "direction", 30.0}};
+    for (const auto& r : readings) {
+        const double panel = sim->stateValue(QString::fromLatin1(r.name));
+        QVERIFY2(qAbs(dlg->tile(r.q)->value() - panel) <= r.tolerance, r.name);
+    }
+    for (Quantity q : kAllQuantities) {
+        QVERIFY(!dlg->tile(q)->isBlinking());
+    }
+    QVERIFY(saveScreenshot(dlg.get(), QStringLiteral("e2e_both_channels")));
+
+    // Enter and Escape do not close the running window.
+    QSignalSpy closed(dlg.get(), &CMeteoDlg::closed);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg->statusLine(), Qt::Key_Return);
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(closed.count(), 0);
+}
+
+void TestE2eWindow::sensorChangesRearrangeTheTiles_data() {
+    QTest::addColumn<QStringList>("controls");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QStringList>("visible");
+    QTest::addColumn<bool>("oneColumn");
+    QTest::addColumn<QString>("screenshot");
+    QTest::newRow("channel 2 removed")
+        << QStringList{"ch2 none"} << QStringLiteral("Urządzenia: TQ-232. ")
+        << QStringList{"TEMP", "RH", "PRESS"} << true << "e2e_one_channel";
+    QTest::newRow("only a TQ-231")
+        << QStringList{"ch2 none", "ch1 tq231"} << QStringLiteral("Urządzenia: TQ-231. ")
+        << QStringList{"TEMP", "RH"} << true << "e2e_tq231";
+    QTest::newRow("TQ-233 and TQ-264")
+        << QStringList{"ch1 tq233"} << QStringLiteral("Urządzenia: TQ-233, TQ-264. ")
+        << QStringList{"PRESS", "SPEED", "ORIENT"} << false << "e2e_tq233_tq264";
+    QTest::newRow("only wind") << QStringList{"ch1 none"} << QStringLiteral("Urządzenia: TQ-264. ")
+                               << QStringList{"SPEED", "ORIENT"} << true << "e2e_wind_only";
+}
+
+void TestE2eWindow::sensorChangesRearrangeTheTiles() {
+    QFETCH(QStringList, controls);
+    QFETCH(QString, status);
+    QFETCH(QStringList, visible);
+    QFETCH(bool, oneColumn);
+    QFETCH(QString, screenshot);
+    QVERIFY(startPanelAndWindow({QStringLiteral("--fast")}));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QCOMPARE(visibleTiles(*dlg), (QStringList{"TEMP", "RH", "PRESS", "SPEED", "ORIENT"}));
+
+    for (const QString& c : controls) {
+        QVERIFY(sim->command(c).startsWith(QStringLiteral("ok")));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), status, 3000);
+    QCOMPARE(visibleTiles(*dlg), visible);
+
+    // The visible tiles fill the client area below the status line: full width
+    // in one column, or pressure alone on the left of the wind tiles.
+    const QSize client = dlg->centralWidget()->size();
+    const int m = 3;
+    const int top = dlg->statusLineHeight() + m + 2 + m;
+    for (const QString& name : visible) {
+        const QRect r = dlg->findChild<CValueTile*>(QStringLiteral("tile_") + name)->geometry();
+        if (oneColumn) {
+            QCOMPARE(r.left(), m);
+            QCOMPARE(r.width(), client.width() - 2 * m);
+        } else {
+            QCOMPARE(r.left(), name == QStringLiteral("PRESS") ? m : client.width() / 2 + m);
+        }
+        QVERIFY(r.top() >= top);
+        QVERIFY(r.bottom() < client.height() - m);
+    }
+    // The first tile of the arrangement starts right below the status line and
+    // the last one ends at the bottom margin.
+    const QRect first =
+        dlg->findChild<CValueTile*>(QStringLiteral("tile_") + visible.first())->geometry();
+    const QRect last =
+        dlg->findChild<CValueTile*>(QStringLiteral("tile_") + visible.last())->geometry();
+    QCOMPARE(first.top(), top);
+    QCOMPARE(last.bottom() + 1, client.height() - m);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !dlg->tile(Quantity::TEMP)->isVisible() || !dlg->tile(Quantity::TEMP)->hasNoData(), 3000);
+    QVERIFY(saveScreenshot(dlg.get(), screenshot));
+}
+
+void TestE2eWindow::silentPanelLosesTheLinkAndComesBack() {
+    QVERIFY(startPanelAndWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 3000);
+
+    QElapsedTimer silence;
+    QVERIFY(sim->command(QStringLiteral("silent on")).startsWith(QStringLiteral("ok")));
+    silence.start();
+    // The fourth time-out in a row, 4 × 1500 ms after the last request.
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kLinkLost, 9000);
+    QVERIFY2(silence.elapsed() >= 4500, qPrintable(QString::number(silence.elapsed())));
+    for (Quantity q : kAllQuantities) {
+        CValueTile* t = dlg->tile(q);
+        QVERIFY(t->isVisible());
+        QVERIFY(t->hasNoData());
+        QCOMPARE(t->displayText(), QStringLiteral("???"));
+        QVERIFY(t->isBlinking());
+    }
+    QVERIFY(saveScreenshot(dlg.get(), QStringLiteral("e2e_link_lost")));
+
+    QVERIFY(sim->command(QStringLiteral("silent off")).startsWith(QStringLiteral("ok")));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 3000);
+    for (Quantity q : kAllQuantities) {
+        QTRY_VERIFY(!dlg->tile(q)->isBlinking());
+    }
+}
+
+void TestE2eWindow::panelCommandsSucceedWithAnsweringPanel_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("resets");
+    QTest::addColumn<int>("erases");
+    QTest::newRow("reset") << "actionReset" << QStringList{"okButton"}
+                           << QStringList{QStringLiteral("Panel został zresetowany")} << 1 << 0;
+    const QString erased = QStringLiteral(
+        "Zawartość pamięci została usunięta.\nRejestracja została wstrzymana do chwili "
+        "resetu panelu.\nChcesz zresetować panel teraz?");
+    QTest::newRow("erase, reset declined")
+        << "actionErase" << QStringList{"yesButton", "noButton"}
+        << QStringList{QStringLiteral("Chcesz usunąć zawartość pamięci?"), erased} << 0 << 1;
+    QTest::newRow("erase, then reset")
+        << "actionErase" << QStringList{"yesButton", "yesButton", "okButton"}
+        << QStringList{QStringLiteral("Chcesz usunąć zawartość pamięci?"), erased,
+                       QStringLiteral("Panel został zresetowany")}
+        << 1 << 1;
+}
+
+void TestE2eWindow::panelCommandsSucceedWithAnsweringPanel() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, expected);
+    QFETCH(int, resets);
+    QFETCH(int, erases);
+    QVERIFY(startPanelAndWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    for (const QString& button : answers) {
+        this->answers->add(ModalAnswerer::click(button));
+    }
+    dlg->findChild<QAction*>(action)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(this->answers->seen, expected, 8000);
+    QTRY_COMPARE(this->answers->pending(), 0);
+    const auto stats = sim->stats();
+    QCOMPARE(int(stats.value(QStringLiteral("G"))), resets);
+    QCOMPARE(int(stats.value(QStringLiteral("ES"))), erases);
+    // Polling goes on after the command.
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QVERIFY(allTilesHaveData(*dlg));
+}
+
+void TestE2eWindow::panelCommandsFailWithSilentPanel_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("reset") << "actionReset" << QStringList{"okButton"}
+                           << QStringLiteral("Błąd przy próbie resetu panelu");
+    QTest::newRow("erase") << "actionErase" << QStringList{"yesButton", "okButton"}
+                           << QStringLiteral("Błąd przy próbie usunięcia zawartości pamięci");
+}
+
+void TestE2eWindow::panelCommandsFailWithSilentPanel() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, answers);
+    QFETCH(QString, failure);
+    QVERIFY(startPanelAndWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QVERIFY(sim->command(QStringLiteral("silent on")).startsWith(QStringLiteral("ok")));
+    for (const QString& button : answers) {
+        this->answers->add(ModalAnswerer::click(button));
+    }
+    dlg->findChild<QAction*>(action)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(this->answers->pending(), 0, 8000);
+    QCOMPARE(this->answers->seen.last(), failure);
+}
+
+void TestE2eWindow::firstStartAsksForThePortFirst() {
+    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
+    QVERIFY(!QFile::exists(regFile(*config)));
+    std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
+
+    bool windowShownBeforeDialog = true;
+    answers->add([&windowShownBeforeDialog](QWidget* modal) {
+        QCOMPARE(modal->objectName(), QStringLiteral("portDialog"));
+        windowShownBeforeDialog = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<CMeteoDlg*>(w) != nullptr && w->isVisible()) {
+                windowShownBeforeDialog = true;
+            }
+        }
+        auto* list = modal->findChild<QComboBox*>(QStringLiteral("portList"));
+        QVERIFY(list != nullptr);
+        const int entry = list->findText(QStringLiteral("COM%1").arg(kCom));
+        QVERIFY(entry >= 0);
+        list->setCurrentIndex(entry);
+        ModalAnswerer::click(QStringLiteral("okButton"))(modal);
+    });
+    dlg = runWindow(*store);
+    QVERIFY(dlg);
+    QCOMPARE(answers->seen, QStringList{QStringLiteral("Port szeregowy")});
+    QVERIFY(!windowShownBeforeDialog);
+    // Defaults: 600 × 400 at (100, 100), frame included.
+    QCOMPARE(dlg->frameGeometry(), QRect(100, 100, 600, 400));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+
+    dlg->close();
+    saveWindowSettings(*store, *dlg);
+    QVERIFY(
+        readAll(regFile(*config))
+            .contains(QStringLiteral("\"PORT_NR\"=dword:%1").arg(kCom, 8, 16, QLatin1Char('0'))));
+}
+
+void TestE2eWindow::rectangleAndTopmostSurviveARestart() {
+    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
+    std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
+    {
+        AppSettings first;
+        first.portNumber = kCom;
+        first.windowRect = {100, 100, 700, 500};
+        // Written as a previous run would have left them.
+        QVERIFY(store->Create(RegistryRoot::CurrentUser, kSettingsKeyPath));
+        store->Close();
+        std::array<TileStyle, 5> styles;
+        for (Quantity q : kAllQuantities) {
+            styles[quantityIndex(q)] = defaultTileStyle(q);
+        }
+        saveSettings(*store, first, styles, 1920, 1080);
+    }
+
+    dlg = runWindow(*store);
+    QVERIFY(dlg);
+    QCOMPARE(dlg->settings().topmost, 0);
+    dlg->resize(500, 340);
+    dlg->move(160, 130);
+    QTRY_COMPARE(dlg->frameGeometry().topLeft(), QPoint(160, 130));
+    dlg->findChild<QAction*>(QStringLiteral("actionTopmost"))->trigger();
+    QTRY_VERIFY(dlg->isVisible());
+    const QRect outer = dlg->frameGeometry();
+    dlg->close();
+    saveWindowSettings(*store, *dlg);
+    dlg.reset();
+
+    dlg = runWindow(*store);
+    QVERIFY(dlg);
+    QTRY_COMPARE(dlg->frameGeometry(), outer);
+    QCOMPARE(dlg->settings().topmost, 1);
+    QVERIFY(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(dlg->findChild<QAction*>(QStringLiteral("actionTopmost"))->isChecked());
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+}
+
+void TestE2eWindow::terminationSignalSavesTheSettings() {
+    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
+    QDir().mkpath(config->filePath(QStringLiteral("Velmor")));
+    {
+        QFile reg(regFile(*config));
+        QVERIFY(reg.open(QIODevice::WriteOnly));
+        reg.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]"
+                                 "\r\n\"PORT_NR\"=dword:%1\r\n\"TOPMOST\"=dword:00000005\r\n"
+                                 "\"WINDOW_LEFT\"=dword:00000078\r\n")
+                      .arg(kCom, 8, 16, QLatin1Char('0'))
+                      .toUtf8());
+    }
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config->path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("TQ820_SCREENSHOT_FILE"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+    QVERIFY(program.waitForStarted(5000));
+    // Polling shows that the program is up and running.
+    QTRY_VERIFY_WITH_TIMEOUT(sim->stats().value(QStringLiteral("K")) >= 2, 10000);
+
+    program.terminate(); // SIGTERM
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString saved = readAll(regFile(*config));
+    QVERIFY2(saved.contains(QStringLiteral("\"TOPMOST\"=dword:00000001")), qPrintable(saved));
+    QVERIFY(saved.contains(QStringLiteral("\"WINDOW_LEFT\"=dword:00000078")));
+    QVERIFY(saved.contains(QStringLiteral("\"FILE_ORIENT\"=dword:00000001")));
+    QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 45);
+}
+
+QTEST_MAIN(TestE2eWindow)
+#include "tst_e2e_window.moc"
