@@ -152,7 +152,8 @@ void CComPort::onReadyRead() {
 }
 
 void CComPort::onError(QSerialPort::SerialPortError error) {
-    if (!isDeviceLoss(error) || !active || reconnectTimer.isActive() || !serial->isOpen())
+    // Not bound to the port being open: on some systems QSerialPort has closed it already.
+    if (!isDeviceLoss(error) || !active || reconnectTimer.isActive())
         return;
     // Closing at once ends the error loop; the device is looked for again every 2 s.
     closeDevice();

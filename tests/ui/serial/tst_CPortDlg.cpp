@@ -174,7 +174,11 @@ void TestCPortDlg::okNeedsAChoice() {
     ModalScript script;
     bool stayedOpen = false;
     script.add([](QWidget* w) { clickLater(w, "okButton"); });
-    script.add([](QWidget* box) { clickLater(box, "okButton"); });
+    script.add([&](QWidget* box) {
+        if (finally.isEmpty())
+            saveScreenshot(box, QStringLiteral("port_dialog_no_choice"));
+        clickLater(box, "okButton");
+    });
     script.add([&](QWidget* w) {
         stayedOpen = (w == &dialog);
         if (finally.isEmpty()) {
