@@ -1,5 +1,6 @@
 #include "display/FontMapping.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
@@ -41,8 +42,12 @@ LogFont fromQFont(const QFont& font, const LogFont& previous, double dpiY) {
     // stays a cell height, weight 0 stays 0, italic 255 stays 255), so
     // confirming the dialog unchanged leaves the record as it was.
     LogFont record = previous;
-    const QByteArray face = font.family().toUtf8();
-    record.faceName.assign(face.constData(), static_cast<std::size_t>(face.size()));
+    // The dialog names the face that was actually used ("Liberation Sans"
+    // for "Arial"); that is no change of face.
+    if (font.family() != QFontInfo(toQFont(previous)).family()) {
+        const QByteArray face = font.family().toUtf8();
+        record.faceName.assign(face.constData(), static_cast<std::size_t>(face.size()));
+    }
     double pixels = font.pixelSize();
     if (pixels <= 0) {
         pixels = font.pointSizeF() * dpiY / 72.0;
@@ -69,7 +74,13 @@ LogFont fromQFont(const QFont& font, const LogFont& previous, double dpiY) {
 }
 
 QFont toDialogFont(const QFont& font, double dpiY) {
+    // The dialog lists installed faces only: give it the face that stands in
+    // for the requested one, or it would preselect some other face.
     QFont result(font);
+    // Its style list is matched by name too ("Regular", not "Normal").
+    const QFontInfo used(font);
+    result.setFamily(used.family());
+    result.setStyleName(used.styleName());
     if (font.pixelSize() > 0 && dpiY > 0) {
         result.setPointSizeF(font.pixelSize() * 72.0 / dpiY);
     }

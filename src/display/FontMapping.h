@@ -20,6 +20,7 @@ QFont toQFont(const LogFont& font);
 // a record taken from a dialog and put back is the same record.
 LogFont fromQFont(const QFont& font, const LogFont& previous, double dpiY);
 
-// The font handed to Qt's font dialog: the same font, sized in points at the
-// given vertical dpi, since the dialog lists point sizes.
+// The font handed to Qt's font dialog: the same font in the installed face
+// that stands in for it, sized in points at the given vertical dpi, since the
+// dialog lists installed faces and point sizes.
 QFont toDialogFont(const QFont& font, double dpiY);
