@@ -2,6 +2,7 @@
 #include "serial/CComPort.h"
 #include "serial/CPortDlg.h"
 
+#include <QPointer>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
@@ -43,7 +44,7 @@ private slots:
     void closeStopsDeliveryAtOnce_data();
     void closeStopsDeliveryAtOnce();
     void secondOpenOfHeldPortFails();
-    void destructionEmitsNothing();
+    void ownerDropsTheLostPort();
 
 private:
     std::unique_ptr<PortFolder> folder;
@@ -202,23 +203,14 @@ void TestCComPort::secondOpenOfHeldPortFails() {
     QVERIFY(second.open(com));
 }
 
-void TestCComPort::destructionEmitsNothing() {
-    int emitted = 0;
-    {
-        CComPort driver;
-        QVERIFY(driver.open(com));
-        connect(&driver, &CComPort::byteReceived, this, [&] { ++emitted; });
-        connect(&driver, &CComPort::deviceLost, this, [&] { ++emitted; });
-        connect(&driver, &CComPort::deviceRestored, this, [&] { ++emitted; });
-        // Bytes wait in the port and the device dies just as the driver goes away.
-        peer->write("pending");
-        auto* serial = driver.findChild<QSerialPort*>();
-        pollfd waiting{static_cast<int>(serial->handle()), POLLIN, 0};
-        QCOMPARE(poll(&waiting, 1, 5000), 1);
-        peer->hangUp();
-    }
-    QCoreApplication::processEvents();
-    QCOMPARE(emitted, 0);
+void TestCComPort::ownerDropsTheLostPort() {
+    // The owner may give up on a vanished device right in its slot.
+    auto* driver = new CComPort;
+    QVERIFY(driver->open(com));
+    QPointer<CComPort> watch(driver);
+    connect(driver, &CComPort::deviceLost, this, [driver] { delete driver; });
+    peer->hangUp();
+    QTRY_VERIFY(watch.isNull());
 }
 
 QTEST_MAIN(TestCComPort)
