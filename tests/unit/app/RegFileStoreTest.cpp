@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -71,6 +72,29 @@ TEST_F(RegFile, TheKeyIsTheFileInTheConfigFolder) {
     EXPECT_FALSE(fs::exists(file()));
     EXPECT_TRUE(fs::exists(file().parent_path()));
     EXPECT_EQ(store.DeleteKey(RegistryRoot::CurrentUser, kKey), 0);
+}
+
+TEST_F(RegFile, ThePlatformStoreLivesInTheXdgConfigFolder) {
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous != nullptr ? previous : "";
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    {
+        auto store = makePlatformRegistryStore();
+        AppSettings settings;
+        auto styles = defaultStyles();
+        loadSettings(*store, settings, styles);
+    }
+    EXPECT_TRUE(fs::exists(file()));
+    // A relative folder is not a valid XDG setting: the home folder's is used.
+    ::setenv("XDG_CONFIG_HOME", "relative/dir", 1);
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        EXPECT_EQ(RegFileStore::defaultConfigDir(), fs::path(home) / ".config");
+    }
+    if (previous != nullptr) {
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
 }
 
 TEST_F(RegFile, WritesTheFormatRegeditReads) {
@@ -190,20 +214,18 @@ TEST_F(RegFile, NothingIsWrittenAfterTheKeyWasDeleted) {
     EXPECT_FALSE(fs::exists(file()));
 }
 
-TEST_F(RegFile, AnUnwritableFolderFailsQuietly) {
-    fs::create_directories(dir / "Velmor");
-    fs::permissions(dir / "Velmor", fs::perms::owner_read | fs::perms::owner_exec);
-    if (::geteuid() == 0) {
-        fs::permissions(dir / "Velmor", fs::perms::owner_all);
-        GTEST_SKIP() << "root writes anywhere";
-    }
+TEST_F(RegFile, AFolderThatCannotBeMadeLeavesEveryDefault) {
+    // A plain file where the Velmor folder should be: nothing can be created.
+    std::ofstream(dir / "Velmor") << "x";
     AppSettings settings;
     auto styles = defaultStyles();
     RegFileStore store(dir);
     loadSettings(store, settings, styles);
     EXPECT_EQ(settings, AppSettings{});
-    EXPECT_FALSE(fs::exists(file()));
-    fs::permissions(dir / "Velmor", fs::perms::owner_all);
+    EXPECT_FALSE(store.isOpen());
+    EXPECT_EQ(store.Create(RegistryRoot::CurrentUser, kKey), 0);
+    saveSettings(store, settings, styles, 1920, 1080);
+    EXPECT_TRUE(fs::is_regular_file(dir / "Velmor"));
 }
 
 struct DamagedCase {
