@@ -28,11 +28,15 @@ QFont toQFont(const LogFont& record) {
     font.setItalic(record.italic != 0);
     font.setUnderline(record.underline != 0);
     font.setStrikeOut(record.strikeOut != 0);
+    // A height edited into the settings file may be anything; glyphs
+    // beyond a few screen heights would only cost memory.
+    const auto clampPixels = [](double pixels) {
+        return static_cast<int>(std::lround(std::clamp(pixels, 1.0, double(kMaxFontPixelSize))));
+    };
     if (record.height < 0) {
-        font.setPixelSize(std::max(1, -record.height));
+        font.setPixelSize(clampPixels(-static_cast<double>(record.height)));
     } else if (record.height > 0) {
-        const double em = record.height / cellPerEm(font);
-        font.setPixelSize(std::max(1, static_cast<int>(std::lround(em))));
+        font.setPixelSize(clampPixels(record.height / cellPerEm(font)));
     }
     return font;
 }

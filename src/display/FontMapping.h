@@ -12,7 +12,10 @@
 // pixels; 0 keeps Qt's default size. Weight 0 is normal; other weights are on
 // the same 1..1000 scale in both. Width, escapement, orientation, character
 // set, precisions, quality and pitch have no Qt counterpart and are not used.
+// Sizes are kept between 1 and kMaxFontPixelSize pixels.
 QFont toQFont(const LogFont& font);
+
+inline constexpr int kMaxFontPixelSize = 2000;
 
 // The record for a font chosen in Qt's font dialog: face, em height (stored
 // negative, in pixels at the given vertical dpi), weight, italic, underline and

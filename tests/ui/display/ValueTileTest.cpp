@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <limits>
 
 namespace {
 
@@ -267,6 +268,13 @@ private slots:
         QCOMPARE(font.weight(), QFont::Bold);
         QVERIFY(font.italic());
         QCOMPARE(font.family(), QStringLiteral("Liberation Serif"));
+        // Heights edited into the settings file stay within reason.
+        record.height = std::numeric_limits<std::int32_t>::min();
+        QCOMPARE(toQFont(record).pixelSize(), kMaxFontPixelSize);
+        record.height = std::numeric_limits<std::int32_t>::max();
+        QCOMPARE(toQFont(record).pixelSize(), kMaxFontPixelSize);
+        record.height = 1;
+        QCOMPARE(toQFont(record).pixelSize(), 1);
     }
 
     void confirmingUnchangedKeepsTheRecord_data() {
