@@ -602,7 +602,17 @@ int RegFileStore::DeleteKey(RegistryRoot, const std::string& path) {
 
 bool RegFileStore::save() {
     const std::string content = regfile::write(entries, openKeyName);
-    std::filesystem::path temp = openFile;
+    // A settings file linked from elsewhere (a dotfiles folder) is replaced
+    // where it really lives, so the link survives.
+    std::error_code ec;
+    std::filesystem::path target = openFile;
+    if (std::filesystem::is_symlink(openFile, ec)) {
+        target = std::filesystem::canonical(openFile, ec);
+        if (ec) {
+            return false;
+        }
+    }
+    std::filesystem::path temp = target;
     temp += ".tmp";
 #if defined(TQ820_POSIX)
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -631,9 +641,8 @@ bool RegFileStore::save() {
         ok = static_cast<bool>(out);
     }
 #endif
-    std::error_code ec;
     if (ok) {
-        std::filesystem::rename(temp, openFile, ec);
+        std::filesystem::rename(temp, target, ec);
         ok = !ec;
     }
     if (!ok) {

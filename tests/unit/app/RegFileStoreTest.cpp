@@ -214,6 +214,25 @@ TEST_F(RegFile, NothingIsWrittenAfterTheKeyWasDeleted) {
     EXPECT_FALSE(fs::exists(file()));
 }
 
+TEST_F(RegFile, ALinkedSettingsFileStaysLinked) {
+    const fs::path real = dir / "dotfiles" / "tq820.reg";
+    fs::create_directories(real.parent_path());
+    std::ofstream(real) << "REGEDIT4\n\n" << kSection << "\n\"PORT_NR\"=dword:00000002\n";
+    fs::create_directories(file().parent_path());
+    fs::create_symlink(real, file());
+    AppSettings settings;
+    auto styles = defaultStyles();
+    RegFileStore store(dir);
+    loadSettings(store, settings, styles);
+    EXPECT_EQ(settings.portNumber, 2);
+    settings.portNumber = 6;
+    saveSettings(store, settings, styles, 1920, 1080);
+    EXPECT_TRUE(fs::is_symlink(file()));
+    std::ifstream in(real);
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(content.find("\"PORT_NR\"=dword:00000006"), std::string::npos);
+}
+
 TEST_F(RegFile, AFolderThatCannotBeMadeLeavesEveryDefault) {
     // A plain file where the Velmor folder should be: nothing can be created.
     std::ofstream(dir / "Velmor") << "x";
