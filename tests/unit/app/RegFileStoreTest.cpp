@@ -352,3 +352,50 @@ TEST(RegFileFormat, UnknownValuesSurviveARewrite) {
 }
 
 } // namespace
+
+namespace {
+
+// Whatever a damaged file holds, what is read from it is written back so that
+// it reads the same: the writer and the reader agree on every value.
+TEST(RegFileFormat, MangledFilesReadBackAsWritten) {
+    const std::string key = "HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0";
+    const std::string valid =
+        "REGEDIT4\n\n[" + key +
+        "]\n\"BACKGROUND_TEMP\"=dword:00ffe4ca\n\"FONT_NAME_TEMP\"=\"Arial\"\n"
+        "\"FILE_NAME\"=\"C:\\\\a \\\"b\\\".csv\"\n\"X\"=hex(7):61,00,\\\n  00\n"
+        "\"PORT_NR\"=dword:00000009\n";
+    std::uint32_t seed = 12345;
+    const auto random = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const std::string alphabet = bytes("\"\\=:,[]\n\r\0 ahdwordex(7)0f;@\xc5\xbc\xff");
+    int valuesSeen = 0;
+    for (int round = 0; round < 5000; ++round) {
+        std::string text = valid;
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = random() % (text.size() + 1);
+            switch (random() % 3) {
+            case 0:
+                text.insert(at, 1, alphabet[random() % alphabet.size()]);
+                break;
+            case 1:
+                if (at < text.size()) {
+                    text.erase(at, 1);
+                }
+                break;
+            default:
+                text.resize(at); // cut off
+                break;
+            }
+        }
+        std::vector<regfile::Entry> entries = regfile::parse(text, key);
+        std::erase_if(entries, [](const regfile::Entry& entry) { return entry.ambiguous; });
+        valuesSeen += static_cast<int>(entries.size());
+        ASSERT_EQ(regfile::parse(regfile::write(entries, key), key), entries) << text;
+    }
+    EXPECT_GT(valuesSeen, 5000);
+}
+
+} // namespace
