@@ -58,6 +58,9 @@ int temperatureSpecial(Special s) {
 int humiditySpecial(Special s) {
     return 1023 - int(s);
 }
+int directionSpecial(Special s) {
+    return humiditySpecial(s);
+}
 int pressureSpecial(Special s) {
     return 32639 - int(s);
 }

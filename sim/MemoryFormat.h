@@ -34,7 +34,8 @@ enum class Special {
 };
 
 int temperatureSpecial(Special s); // in tenths of a degree, -410 .. -406
-int humiditySpecial(Special s);    // also wind direction: 1023 .. 1019
+int humiditySpecial(Special s);    // 1023 .. 1019
+int directionSpecial(Special s);   // the same codes as humidity
 int pressureSpecial(Special s);    // 32639 .. 32635
 int speedSpecial(Special s);       // 2047 .. 2043
 

@@ -143,8 +143,7 @@ void PanelModel::advanceTo(std::int64_t ms) {
         const int layout = activeConfigByte >> 4;
         const CivilTime at = fromSeconds(toSeconds(blockStart) + std::int64_t(blockRecords + 1) *
                                                                      activeIntervalMinutes * 60);
-        if (!appendRecord(at, layout, activeIntervalMinutes,
-                          sample(at, layout, activeIntervalMinutes))) {
+        if (!appendRecord(at, layout, sample(at, layout, activeIntervalMinutes))) {
             stopRecordingFull();
             break;
         }
@@ -239,7 +238,8 @@ std::array<std::uint8_t, 4> PanelModel::statusBytes() const {
 
 // ---------------------------------------------------------------- memory and recording
 
-memory::RecordValues PanelModel::sample(const CivilTime& at, int layout, int interval) const {
+memory::RecordValues PanelModel::sample(const CivilTime& at, int layout, int interval,
+                                        bool healthy) const {
     using memory::Special;
     const double seconds = double(toSeconds(at));
     const Readings r = weather.at(seconds);
@@ -254,6 +254,8 @@ memory::RecordValues PanelModel::sample(const CivilTime& at, int layout, int int
 
     // What a fault or a missing sensor leaves in the record instead of a value.
     const auto special = [&](Quantity q, Fault quantityFault) -> std::optional<Special> {
+        if (healthy)
+            return std::nullopt;
         const bool ch1Side =
             q == Quantity::Temperature || q == Quantity::Humidity || q == Quantity::Pressure;
         if (!provides(q))
@@ -273,7 +275,7 @@ memory::RecordValues PanelModel::sample(const CivilTime& at, int layout, int int
     if (auto s = special(Quantity::Speed, Fault::Speed))
         v.speedTenths = memory::speedSpecial(*s);
     if (auto s = special(Quantity::Direction, Fault::Direction))
-        v.directionDegrees = memory::humiditySpecial(*s);
+        v.directionDegrees = memory::directionSpecial(*s);
     return v;
 }
 
@@ -288,8 +290,7 @@ bool PanelModel::startBlock(const CivilTime& at, int layout, int interval) {
     return true;
 }
 
-bool PanelModel::appendRecord(const CivilTime& at, int layout, int,
-                              const memory::RecordValues& values) {
+bool PanelModel::appendRecord(const CivilTime& at, int layout, const memory::RecordValues& values) {
     const auto bytes = memory::encodeRecord(layout, values);
     if (writePos + int(bytes.size()) >= memorySize)
         return false;
@@ -376,17 +377,8 @@ void PanelModel::loadHistory() {
         for (int k = 1; k <= b.count; ++k) {
             const CivilTime at =
                 fromSeconds(starts[std::size_t(i)] + std::int64_t(k) * b.interval * 60);
-            // The past ignores today's sensors and faults: sample as a healthy panel.
-            const auto savedCh1 = ch1;
-            const auto savedCh2 = ch2;
-            const auto savedFaults = faults;
-            ch1 = Channel1Sensor::Tq232;
-            ch2 = Channel2Sensor::Tq264;
-            faults = {};
-            memory::RecordValues v = sample(at, b.layout, b.interval);
-            ch1 = savedCh1;
-            ch2 = savedCh2;
-            faults = savedFaults;
+            // The past does not depend on today's sensors and faults.
+            memory::RecordValues v = sample(at, b.layout, b.interval, true);
             // A few incidents, as a real history has them.
             if (i == 0 && (k == 7 || k == 8))
                 v.temperatureTenths = memory::temperatureSpecial(Special::MeasurementError);
@@ -400,13 +392,13 @@ void PanelModel::loadHistory() {
                 v.pressureTenths = memory::pressureSpecial(Special::RecordError);
             if (i == 5 && k >= 5 && k <= 7) {
                 v.speedTenths = memory::speedSpecial(Special::NoData);
-                v.directionDegrees = memory::humiditySpecial(Special::NoData);
+                v.directionDegrees = memory::directionSpecial(Special::NoData);
             }
             if (i == 6 && k == 10) {
                 v.speedTenths = memory::speedSpecial(Special::MeasurementError);
-                v.directionDegrees = memory::humiditySpecial(Special::MeasurementError);
+                v.directionDegrees = memory::directionSpecial(Special::MeasurementError);
             }
-            appendRecord(at, b.layout, b.interval, v);
+            appendRecord(at, b.layout, v);
         }
     }
 

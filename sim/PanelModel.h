@@ -124,10 +124,11 @@ public:
     std::string describe() const;
 
 private:
-    memory::RecordValues sample(const CivilTime& at, int layout, int interval) const;
+    // The record the panel stores at `at`; `healthy` ignores sensors and faults.
+    memory::RecordValues sample(const CivilTime& at, int layout, int interval,
+                                bool healthy = false) const;
     bool startBlock(const CivilTime& at, int layout, int interval);
-    bool appendRecord(const CivilTime& at, int layout, int interval,
-                      const memory::RecordValues& values);
+    bool appendRecord(const CivilTime& at, int layout, const memory::RecordValues& values);
     void stopRecordingFull();
     std::int64_t recordDueMs(int n) const;
     double clockSeconds() const;
