@@ -41,7 +41,7 @@ void printHelp() {
         "  --help                  this text\n"
         "\n"
         "Control lines on standard input, each answered by one line on standard output,\n"
-        "\"ok ...\" or \"error ...\" (lines starting with # are ignored):\n"
+        "\"ok ...\" or \"error ...\" (blank lines and lines starting with # are ignored):\n"
         "%s"
         "  silent on|off                        stop or resume answering (requests are ignored)\n"
         "  noise N                              send N random bytes now\n"
