@@ -84,7 +84,6 @@ CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this)
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
-    client->installEventFilter(this);
 
     statusEdit = new QLineEdit(client);
     statusEdit->setObjectName(QStringLiteral("statusLine"));
@@ -119,7 +118,8 @@ CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this)
                 [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
     }
 
-    // Enter and Escape must never close or otherwise act on the window.
+    // Enter and Escape must never close or otherwise act on the window, and
+    // the client area's resizes drive the layout.
     qApp->installEventFilter(this);
     resize(600, 400);
 }
@@ -255,18 +255,22 @@ void CMeteoDlg::showEvent(QShowEvent* event) {
 }
 
 bool CMeteoDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == centralWidget() && event->type() == QEvent::Resize) {
-        const QSize s = static_cast<QResizeEvent*>(event)->size();
-        ResizeKind kind = ResizeKind::Restored;
-        if (isMinimized()) {
-            kind = ResizeKind::Minimized;
-        } else if (isMaximized() || isFullScreen()) {
-            kind = ResizeKind::Maximized;
+    // Installed on the application, so it sees every event of the program:
+    // look at the type first.
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (watched == centralWidget()) {
+            const QSize s = static_cast<QResizeEvent*>(event)->size();
+            ResizeKind kind = ResizeKind::Restored;
+            if (isMinimized()) {
+                kind = ResizeKind::Minimized;
+            } else if (isMaximized() || isFullScreen()) {
+                kind = ResizeKind::Maximized;
+            }
+            onClientResized(kind, {s.width(), s.height()});
         }
-        onClientResized(kind, {s.width(), s.height()});
-        return false;
-    }
-    if (event->type() == QEvent::KeyPress) {
+        break;
+    case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
             auto* w = qobject_cast<QWidget*>(watched);
@@ -275,6 +279,10 @@ bool CMeteoDlg::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
+        break;
+    }
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# End-to-end figures of the running program against tq820-sim paced at 9600
+# baud, all from one run on this machine:
+#   wire efficiency  bytes on the wire over what 9600 baud can carry in the same
+#                    time, i.e. regular cycles per second over the limit the
+#                    cycle's bytes allow (goal >= 0.99)
+#   turnaround       median time from a reply's last byte to the next request's
+#                    first byte, on the simulator's side (goal <= 0.2 ms)
+#   CPU              the program's CPU time over wall time while polling with
+#                    blinking tiles (goal <= 1 %)
+#   memory           the program's peak resident set, VmHWM (goal <= 60 MB)
+# and then the start-up ratio (tq820_startup_probe).
+#
+# Usage: bench/e2e/window_e2e.sh [build-dir] ; runs itself under xvfb-run
+# when there is no display. TQ820_BENCH_SECONDS (default 30) sets the
+# measuring time.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=$(realpath "${1:-build}")
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+fi
+
+seconds=${TQ820_BENCH_SECONDS:-30}
+com=43
+work=$(mktemp -d "${TMPDIR:-/tmp}/tq820-bench.XXXXXX")
+prog_pid=""
+sim_pid=""
+
+cleanup() {
+  if [ -n "$prog_pid" ] && kill -0 "$prog_pid" 2>/dev/null; then
+    kill -TERM "$prog_pid" 2>/dev/null || true
+    wait "$prog_pid" 2>/dev/null || true
+  fi
+  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
+    echo quit >&"${SIM[1]}" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+config="$work/config"
+mkdir -p "$config/Velmor"
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]\r\n"PORT_NR"=dword:%08x\r\n' \
+  "$com" >"$config/Velmor/TQ820v1.0.reg"
+
+coproc SIM { XDG_CONFIG_HOME="$config" exec "$build/tq820-sim" --com "$com" 2>/dev/null; }
+sim_pid=$SIM_PID
+sim_out=${SIM[0]}
+sim_in=${SIM[1]}
+
+# One control line to the simulator, its one-line answer on stdout.
+sim() {
+  echo "$1" >&"$sim_in"
+  local answer
+  IFS= read -r -t 5 answer <&"$sim_out"
+  echo "$answer"
+}
+field() { sed -n "s/.* $1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+
+IFS= read -r -t 5 ready <&"$sim_out"
+case "$ready" in
+  "COM$com -> "*) ;;
+  *) echo "the simulator did not start: $ready" >&2; exit 1 ;;
+esac
+# Faults make the humidity and wind-speed tiles blink during the measurement.
+sim "fault humidity on" >/dev/null
+sim "fault speed on" >/dev/null
+
+XDG_CONFIG_HOME="$config" XDG_CACHE_HOME="$work/cache" "$build/tq820" 2>/dev/null &
+prog_pid=$!
+
+# Polling has started when the simulator sees status requests.
+for _ in $(seq 100); do
+  [ "$(field K "$(sim stats)")" -gt 5 ] && break
+  sleep 0.1
+done
+sleep 2
+
+ticks=$(getconf CLK_TCK)
+cpu() { awk '{ print $14 + $15 }' "/proc/$prog_pid/stat"; }
+
+sim "stats reset" >/dev/null
+start_ns=$(date +%s%N)
+cpu0=$(cpu)
+sleep "$seconds"
+stats=$(sim stats)
+end_ns=$(date +%s%N)
+cpu1=$(cpu)
+hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$prog_pid/status")
+
+k=$(field K "$stats")
+rx=$(field rx_bytes "$stats")
+tx=$(field tx_bytes "$stats")
+samples=$(field turnaround_samples "$stats")
+median_us=$(field turnaround_median_us "$stats")
+p90_us=$(field turnaround_p90_us "$stats")
+
+awk -v ns="$((end_ns - start_ns))" -v k="$k" -v rx="$rx" -v tx="$tx" -v med="$median_us" \
+  -v p90="$p90_us" -v n="$samples" -v c0="$cpu0" -v c1="$cpu1" -v hz="$ticks" -v hwm="$hwm_kb" '
+  BEGIN {
+    s = ns / 1e9
+    byte_s = 10 / 9600              # one byte, 8N1, on the wire
+    cycles = k / s                  # a regular cycle starts with "K"
+    limit = 1 / ((rx + tx) / k * byte_s)
+    eff = cycles / limit
+    cpu = (c1 - c0) / hz / s
+    printf "measured_seconds=%.1f status_requests=%d bytes_on_wire=%d\n", s, k, rx + tx
+    printf "cycles_per_second=%.2f limit_per_second=%.2f\n", cycles, limit
+    printf "wire_efficiency=%.4f (goal >= 0.99)\n", eff
+    # Of the time the wire stood idle, the share the program took to answer
+    # (about samples x median turnaround); the rest is the simulator waking up late.
+    printf "idle_share_program=%.2f idle_share_simulator=%.2f\n", n * med / 1e6 / (s * (1 - eff)), 1 - n * med / 1e6 / (s * (1 - eff))
+    printf "turnaround_median_ms=%.3f p90_ms=%.3f (goal median <= 0.2)\n", med / 1000, p90 / 1000
+    printf "cpu_ratio=%.4f = %.2f %% (goal <= 1 %%)\n", cpu, cpu * 100
+    printf "peak_rss_mb=%.1f (goal <= 60)\n", hwm / 1024
+    ok = eff >= 0.99 && med <= 200 && cpu <= 0.01 && hwm / 1024 <= 60
+    exit ok ? 0 : 1
+  }' || status=$?
+
+kill -TERM "$prog_pid"
+wait "$prog_pid" || true
+prog_pid=""
+
+"$build/bench/e2e/tq820_startup_probe" "$build/tq820" "$build/bench/e2e/bare_window" 15 || status=$?
+exit "${status:-0}"
