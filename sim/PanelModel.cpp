@@ -438,6 +438,11 @@ std::optional<std::string> PanelModel::receive(char byte) {
     return std::nullopt;
 }
 
+void PanelModel::dropPartialRequest() {
+    line.clear();
+    lineOverflow = false;
+}
+
 std::string PanelModel::receiveAll(std::string_view bytes) {
     std::string out;
     for (char c : bytes)

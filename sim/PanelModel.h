@@ -81,6 +81,8 @@ public:
     // knows. Unknown or malformed requests get no reply.
     std::optional<std::string> receive(char byte);
     std::string receiveAll(std::string_view bytes);
+    // Forgets a request heard only in part (the line went dead half-way).
+    void dropPartialRequest();
     // The reply to one request line given without CR LF (nullopt: no reply).
     std::optional<std::string> handleRequest(std::string_view line);
 

@@ -275,7 +275,7 @@ void SimFrontend::handleControl(const std::string& rawLine) {
         if (silent) {
             rx.clear();
             tx.clear();
-            panel.receiveAll("\r\n"); // forget a half-heard request
+            panel.dropPartialRequest();
         }
         say("ok " + line);
     } else if (std::sscanf(line.c_str(), "noise %ld%63s", &number, arg) == 1 && number >= 0 &&
@@ -300,6 +300,8 @@ void SimFrontend::handleControl(const std::string& rawLine) {
         port.unplug();
         rx.clear();
         tx.clear();
+        panel.dropPartialRequest();
+        previousByte = 0;
         awaitingRequest = false;
         say("ok unplug");
     } else if (line == "plug") {

@@ -300,6 +300,11 @@ TEST(PanelReplies, GarbageIsSkippedUpToTheNextLineEnd) {
     EXPECT_EQ(panel.receiveAll(std::string(5000, 'K') + "\r\n"), "");
     EXPECT_EQ(panel.receiveAll(std::string(5000, 'K') + "\r"), "");
     EXPECT_EQ(panel.receiveAll("\nF\r\n"), "#F<9\r\n");
+    // A request cut off half-way (the line went dead) is forgotten, not completed later.
+    EXPECT_EQ(panel.receiveAll("ES"), "");
+    panel.dropPartialRequest();
+    EXPECT_EQ(panel.receiveAll("\r\n"), "");
+    EXPECT_EQ(ask(panel, "ER002"), "#ER?0\r\n") << "memory not erased";
 
     // Random bytes never crash the panel or make it answer anything but whole replies.
     std::mt19937 random(42);
