@@ -224,18 +224,22 @@ void CMeteoDlg::placeWindow() {
     resize(r.width(), r.height());
     frameFitted = false;
     if (isVisible()) {
+        shownClock.start();
         fitFrameToStoredRect();
     }
 }
 
 void CMeteoDlg::fitFrameToStoredRect() {
+    if (frameFitted || isMaximized() || isMinimized()) {
+        return;
+    }
     const QRect frame = frameGeometry();
     const int extraW = frame.width() - width();
     const int extraH = frame.height() - height();
-    frameFitted = true;
     if (extraW <= 0 && extraH <= 0) {
-        return;
+        return; // no frame (yet)
     }
+    frameFitted = true;
     // The stored rectangle is the outer one: take the frame off the size.
     const WindowRect& r = placement;
     resize(r.width() - extraW, r.height() - extraH);
@@ -245,12 +249,10 @@ void CMeteoDlg::fitFrameToStoredRect() {
 void CMeteoDlg::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!frameFitted && !initializing) {
-        // The frame is known once the window manager has mapped the window.
-        QTimer::singleShot(0, this, [this] {
-            if (!frameFitted && !isMaximized() && !isMinimized()) {
-                fitFrameToStoredRect();
-            }
-        });
+        // The frame is known once the window manager has framed the window,
+        // which it may report a little after the first show.
+        shownClock.start();
+        QTimer::singleShot(0, this, [this] { fitFrameToStoredRect(); });
     }
 }
 
@@ -299,6 +301,9 @@ void CMeteoDlg::onClientResized(ResizeKind kind, ClientSize size) {
 
 void CMeteoDlg::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    if (!frameFitted && shownClock.isValid() && shownClock.elapsed() < kFrameFitWindowMs) {
+        fitFrameToStoredRect();
+    }
     if (WindowSizeTracker::storesRectOnMove(initializing, isMaximized() || isMinimized())) {
         storeWindowRect();
     }

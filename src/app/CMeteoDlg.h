@@ -10,6 +10,7 @@
 #include "protocol/Quantity.h"
 #include "serial/PortOwner.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -35,6 +36,9 @@ public:
     // Qt reports no dialog-frame width; 3 pixels is the Windows dialog frame of
     // the standard themes, which the layout was drawn for.
     static constexpr int kDialogFrameWidth = 3;
+    // A frame the window manager reports later than this after the first show
+    // no longer moves the window back to its stored place.
+    static constexpr int kFrameFitWindowMs = 2000;
 
     explicit CMeteoDlg(QWidget* parent = nullptr);
     ~CMeteoDlg() override;
@@ -131,6 +135,7 @@ private:
     bool initializing = true;
     bool frameFitted = false;
     WindowRect placement; // where start-up put the window, frame included
+    QElapsedTimer shownClock;
     WindowSizeTracker sizeTracker;
 
     PanelData data;
