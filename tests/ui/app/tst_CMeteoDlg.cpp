@@ -34,7 +34,6 @@ class TestCMeteoDlg : public QObject {
 private slots:
     void initTestCase();
     void cleanup();
-    void firstStartAsksForPortBeforeShowing();
     void storedPortThatFailsIsReportedAndKept();
     void startsWithLinkDownAndAllTilesWaiting();
     void tilesHaveTheirKindsAndCaptions_data();
@@ -87,27 +86,6 @@ std::unique_ptr<CMeteoDlg> TestCMeteoDlg::startWindow(AppSettings s) {
         return nullptr;
     }
     return dlg;
-}
-
-void TestCMeteoDlg::firstStartAsksForPortBeforeShowing() {
-    answers = std::make_unique<ModalAnswerer>();
-    bool windowVisibleDuringDialog = true;
-    answers->add([&windowVisibleDuringDialog](QWidget* modal) {
-        QCOMPARE(modal->objectName(), QStringLiteral("portDialog"));
-        const auto tops = QApplication::topLevelWidgets();
-        for (QWidget* w : tops) {
-            if (qobject_cast<CMeteoDlg*>(w) != nullptr) {
-                windowVisibleDuringDialog = w->isVisible();
-            }
-        }
-        ModalAnswerer::cancel()(modal);
-    });
-    CMeteoDlg dlg;
-    dlg.initialise();
-    QCOMPARE(answers->seen, QStringList{QStringLiteral("Port szeregowy")});
-    QVERIFY(!windowVisibleDuringDialog);
-    QCOMPARE(dlg.settings().portNumber, 0);
-    QVERIFY(dlg.port() == nullptr);
 }
 
 void TestCMeteoDlg::storedPortThatFailsIsReportedAndKept() {
