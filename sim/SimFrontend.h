@@ -28,6 +28,8 @@ class SimFrontend {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::nanoseconds byteTime{1'041'667};
+    // Received bytes still crossing the modelled wire, at most (longer than any request).
+    static constexpr std::size_t rxWindow = 64;
 
     SimFrontend(PanelModel& panel, const FrontendOptions& options);
     // Returns the process exit code.
@@ -41,6 +43,7 @@ private:
 
     void handleControl(const std::string& line);
     void readMaster(Clock::time_point now);
+    Clock::time_point nextRxDue() const;
     void deliverDue(Clock::time_point now);
     void sendDue(Clock::time_point now);
     void queueReply(std::string reply, Clock::time_point requestEnd);
@@ -55,9 +58,9 @@ private:
     Clock::time_point start;
     std::mt19937_64 random;
 
-    std::deque<TimedByte> rx; // bytes on their way in, due when fully received
-    std::deque<TimedByte> tx; // bytes on their way out, due when fully sent
-    Clock::time_point rxBusyUntil{};
+    std::deque<TimedByte> rx;       // bytes on their way in, stamped with their arrival
+    std::deque<TimedByte> tx;       // bytes on their way out, due when fully sent
+    Clock::time_point rxWireFree{}; // when the last received byte was complete
     Clock::time_point txBusyUntil{};
     Clock::time_point masterQuietUntil{};
     char previousByte = 0;
@@ -73,6 +76,7 @@ private:
     std::uint64_t bytesReceived = 0;
     std::uint64_t bytesSent = 0;
     std::uint64_t bytesDropped = 0;
+    std::uint64_t rxDropped = 0;
     std::vector<std::int64_t> turnaroundsUs;
     bool awaitingRequest = false;
     Clock::time_point lastReplyEnd{};

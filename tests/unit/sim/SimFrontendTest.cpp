@@ -376,6 +376,20 @@ TEST(SimFrontend, SurvivesGarbageFromTheProgram) {
     EXPECT_EQ(sim.process->command("state").rfind("ok state", 0), 0u);
 }
 
+TEST(SimFrontend, APurgedFloodDoesNotDelayThePacedPanel) {
+    Sim sim({});
+    Port port(sim.link);
+    ASSERT_TRUE(port.isOpen());
+    // Twenty seconds' worth of garbage at 9600 baud, then the purge the program does
+    // before each request: the panel must answer at once, not after the backlog.
+    const std::string garbage(20000, 'x');
+    ASSERT_GT(::write(port.fd, garbage.data(), garbage.size()), 0);
+    ::tcflush(port.fd, TCIOFLUSH);
+    const auto start = Clock::now();
+    EXPECT_EQ(port.ask("\r\nF", 3000), "#F<9\r\n");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+}
+
 TEST(SimFrontend, StartUpProblemsAreReported) {
     {
         // A stale link from a crashed run is replaced.
