@@ -78,6 +78,8 @@ int CMeteoApp::RunProgram() {
     dlg.initialise();
     if (!closed) {
         dlg.show();
+        dlg.raise();
+        dlg.activateWindow();
         scheduleScreenshot(dlg);
         exec();
     }

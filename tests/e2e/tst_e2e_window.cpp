@@ -64,6 +64,7 @@ private slots:
     void sensorChangesRearrangeTheTiles_data();
     void sensorChangesRearrangeTheTiles();
     void silentPanelLosesTheLinkAndComesBack();
+    void pulledAdapterLosesTheLinkAndComesBack();
     void panelCommandsSucceedWithAnsweringPanel_data();
     void panelCommandsSucceedWithAnsweringPanel();
     void panelCommandsFailWithSilentPanel_data();
@@ -238,6 +239,23 @@ void TestE2eWindow::silentPanelLosesTheLinkAndComesBack() {
     for (Quantity q : kAllQuantities) {
         QTRY_VERIFY(!dlg->tile(q)->isBlinking());
     }
+}
+
+void TestE2eWindow::pulledAdapterLosesTheLinkAndComesBack() {
+    QVERIFY(startPanelAndWindow({QStringLiteral("--fast")}));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+
+    QCOMPARE(sim->command(QStringLiteral("unplug")), QStringLiteral("ok unplug"));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kLinkLost, 9000);
+    QVERIFY(dlg->isVisible());
+    for (Quantity q : kAllQuantities) {
+        QVERIFY(dlg->tile(q)->hasNoData());
+    }
+
+    // The adapter comes back under the same name: the port reopens by itself.
+    QVERIFY(sim->command(QStringLiteral("plug")).startsWith(QStringLiteral("COM%1 -> ").arg(kCom)));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 3000);
 }
 
 void TestE2eWindow::panelCommandsSucceedWithAnsweringPanel_data() {
