@@ -245,32 +245,29 @@ std::optional<std::string> applyControl(PanelModel& panel, std::string_view line
 }
 
 const char* controlHelp() {
-    return "  ch1 tq231|tq232|tq233|none|nomodel   sensor on channel 1 (nomodel: present, no model "
-           "flag)\n"
-           "  ch2 tq264|none|nomodel               sensor on channel 2\n"
-           "  fault <name> on|off                  raise or clear a status flag; names: ch1meas "
-           "ch1cal\n"
-           "                                       ch2meas ch2cal temperature humidity pressure "
-           "speed\n"
-           "                                       direction memfull cpu battery eeproma eepromb "
-           "clock,\n"
-           "                                       eeprom (both EEPROM bits), all\n"
-           "  firmware 2.00                        firmware version reported by F\n"
-           "  memory empty|history                 erase the record memory (recording suspended "
-           "until\n"
-           "                                       reset) or load the built-in multi-layout "
-           "history\n"
-           "  settings <interval> <config>         store memory addresses 0 and 1, as EW does\n"
-           "  reset                                apply the stored settings, as G does\n"
-           "  clock YYYY-MM-DD hh:mm:ss            set the panel clock (recording goes on)\n"
-           "  value <quantity> <number>|auto       pin a reading (temperature, humidity, "
-           "pressure,\n"
-           "                                       speed, direction) or let it drift again\n"
-           "  serial1 <n>, serial2 <n>             sensor serial numbers 0..65535\n"
-           "  power <byte>                         power-saving register (bit 0 = power saving "
-           "on)\n"
-           "  speedup <factor>                     recording runs this many times faster\n"
-           "  state                                print the whole panel state on one line\n";
+    return R"(  ch1 tq231|tq232|tq233|none|nomodel
+                           sensor on channel 1 (nomodel: present without a model flag)
+  ch2 tq264|none|nomodel   sensor on channel 2
+  fault <name> on|off      raise or clear a status flag; names: ch1meas ch1cal ch2meas
+                           ch2cal temperature humidity pressure speed direction memfull
+                           cpu battery eeproma eepromb clock; eeprom (both EEPROM bits);
+                           all
+  firmware 2.00            firmware version reported by F
+  memory empty|history     erase the record memory (recording suspended until a reset)
+                           or load the built-in multi-layout history
+  settings <interval> <config>
+                           store memory addresses 0 and 1, as EW does
+  reset                    apply the stored settings, as G does
+  clock YYYY-MM-DD hh:mm:ss
+                           set the panel clock (recording goes on)
+  value <quantity> <number>|auto
+                           pin a reading (temperature, humidity, pressure, speed,
+                           direction) or let it drift again
+  serial1 <n>, serial2 <n> sensor serial numbers 0..65535
+  power <byte>             power-saving register (bit 0 = power saving on)
+  speedup <factor>         recording runs this many times faster
+  state                    print the whole panel state on one line
+)";
 }
 
 } // namespace tq820sim

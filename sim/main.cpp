@@ -14,63 +14,57 @@
 namespace {
 
 void printHelp() {
-    std::printf(
-        "Usage: tq820-sim [options]\n"
-        "\n"
-        "Plays a TQ-820 weather panel on a pseudo-terminal. The terminal is published as the\n"
-        "symbolic link <config>/Velmor/ports/COMn (<config> = $XDG_CONFIG_HOME or ~/.config),\n"
-        "where TQ820 finds its port COMn. When ready, the simulator prints exactly one line\n"
-        "  COMn -> /dev/pts/X\n"
-        "on standard output. Replies are paced at 9600 baud 8N1 (1.0417 ms a byte) in both\n"
-        "directions unless --fast is given. The link is removed when the simulator ends: on\n"
-        "SIGINT, SIGTERM, SIGHUP or at the end of standard input.\n"
-        "\n"
-        "Options:\n"
-        "  --com N                 publish as COMN (default 9)\n"
-        "  --fast                  answer at once instead of at 9600 baud\n"
-        "  --ch1 tq231|tq232|tq233|none|nomodel   channel 1 sensor (default tq232)\n"
-        "  --ch2 tq264|none|nomodel               channel 2 sensor (default tq264)\n"
-        "  --firmware V            firmware version, e.g. 2.00 (default 2.01)\n"
-        "  --memory history|empty  record memory at start (default history: eight blocks of\n"
-        "                          all seven record layouts with a few special codes, the\n"
-        "                          last block still recording every 10 minutes)\n"
-        "  --seed N                seed of the weather and the noise (default 1)\n"
-        "  --clock 'YYYY-MM-DD hh:mm:ss'   panel clock at start (default: the local time)\n"
-        "  --speedup F             recording runs F times faster than the clock (default 1)\n"
-        "  --no-stdin              do not read control lines; run until a signal\n"
-        "  --help                  this text\n"
-        "\n"
-        "Control lines on standard input, each answered by one line on standard output,\n"
-        "\"ok ...\" or \"error ...\" (blank lines and lines starting with # are ignored):\n"
-        "%s"
-        "  silent on|off                        stop or resume answering (requests are ignored)\n"
-        "  noise N                              send N random bytes now\n"
-        "  garble                               corrupt the letter of the next reply\n"
-        "  delay MS                             answer every request MS milliseconds late (0 = "
-        "off)\n"
-        "  unplug                               close the pseudo-terminal as a pulled USB "
-        "adapter;\n"
-        "                                       the link then points nowhere, so reopening fails\n"
-        "  plug                                 a new pseudo-terminal under the same COM name; "
-        "the\n"
-        "                                       answer is the line COMn -> /dev/pts/Y\n"
-        "  stats                                one line: requests per command (K A V H P T F I L "
-        "N\n"
-        "                                       Q B C O ER EW G ES J, unknown), rx_bytes, "
-        "tx_bytes,\n"
-        "                                       dropped_bytes, turnaround_samples and the median "
-        "and\n"
-        "                                       90th percentile turnaround in microseconds (from "
-        "a\n"
-        "                                       reply's last byte sent to the next request's "
-        "first\n"
-        "                                       byte received)\n"
-        "  stats reset                          zero the statistics\n"
-        "  quit                                 end the simulator\n"
-        "\n"
-        "Protocol: requests are ASCII lines ending in CR LF; every reply is a leading '#', the\n"
-        "request's letter(s), its data and CR LF. Unknown or malformed requests get no reply.\n",
-        tq820sim::controlHelp());
+    std::printf(R"(Usage: tq820-sim [options]
+
+Plays a TQ-820 weather panel on a pseudo-terminal. The terminal is published as the
+symbolic link <config>/Velmor/ports/COMn (<config> = $XDG_CONFIG_HOME or ~/.config),
+where TQ820 finds its port COMn. When ready, the simulator prints exactly one line
+  COMn -> /dev/pts/X
+on standard output. Replies are paced at 9600 baud 8N1 (1.0417 ms a byte) in both
+directions unless --fast is given. The link is removed when the simulator ends: on
+SIGINT, SIGTERM, SIGHUP or at the end of standard input.
+
+Options:
+  --com N                  publish as COMN (default 9)
+  --fast                   answer at once instead of at 9600 baud
+  --ch1 tq231|tq232|tq233|none|nomodel
+                           channel 1 sensor (default tq232)
+  --ch2 tq264|none|nomodel channel 2 sensor (default tq264)
+  --firmware V             firmware version, e.g. 2.00 (default 2.01)
+  --memory history|empty   record memory at start (default history: eight blocks of all
+                           seven record layouts with a few special codes, the last block
+                           still recording every 10 minutes)
+  --seed N                 seed of the weather and the noise (default 1)
+  --clock 'YYYY-MM-DD hh:mm:ss'
+                           panel clock at start (default: the local time)
+  --speedup F              recording runs F times faster than the clock (default 1)
+  --no-stdin               do not read control lines; run until a signal
+  --help                   this text
+
+Control lines on standard input, each answered by one line on standard output,
+"ok ..." or "error ..." (blank lines and lines starting with # are ignored):
+%s  silent on|off            stop or resume answering (requests go unheard)
+  noise N                  send N random bytes now
+  garble                   corrupt the letter of the next reply
+  delay MS                 answer every request MS milliseconds late (0 = off)
+  unplug                   close the pseudo-terminal as a pulled USB adapter; the link
+                           then points nowhere, so reopening the port fails
+  plug                     a new pseudo-terminal under the same COM name; the answer is
+                           the line COMn -> /dev/pts/Y
+  stats                    one line: requests per command (K A V H P T F I L N Q B C O
+                           ER EW G ES J, unknown), rx_bytes, tx_bytes, dropped_bytes
+                           (reply bytes the program did not read), rx_dropped_bytes (a
+                           flood more than 64 bytes ahead of the wire), turnaround_samples
+                           and the median and 90th percentile turnaround in microseconds
+                           (from a reply's last byte sent to the next request's first
+                           byte received)
+  stats reset              zero the statistics
+  quit                     end the simulator
+
+Protocol: requests are ASCII lines ending in CR LF; every reply is a leading '#', the
+request's letter(s), its data and CR LF. Unknown or malformed requests get no reply.
+)",
+                tq820sim::controlHelp());
 }
 
 tq820sim::CivilTime localNow() {
