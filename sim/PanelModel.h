@@ -94,7 +94,7 @@ public:
     bool fault(Fault f) const { return faults[std::size_t(f)]; }
     void setFault(Fault f, bool on) { faults[std::size_t(f)] = on; }
     int firmware() const { return firmwareHundredths; }
-    void setFirmware(int hundredths) { firmwareHundredths = hundredths; }
+    void setFirmware(int hundredths) { firmwareHundredths = hundredths & 0xFF; }
     int serial(int channel) const { return channel == 1 ? serialCh1 : serialCh2; }
     void setSerial(int channel, int value);
     int powerSaving() const { return powerSavingRegister; }
