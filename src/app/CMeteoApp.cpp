@@ -59,6 +59,9 @@ void CMeteoApp::installPolishTranslation() {
 }
 
 int CMeteoApp::RunProgram() {
+    // First of all, so that a request to end during start-up (even while the
+    // port is being asked for) still ends the normal way.
+    TerminationSignals termination;
     installPolishTranslation();
 
     std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
@@ -71,7 +74,6 @@ int CMeteoApp::RunProgram() {
         closed = true;
         quit(); // also ends a message box's loop that may still be open
     });
-    TerminationSignals termination;
     connect(&termination, &TerminationSignals::terminationRequested, &dlg,
             [&dlg] { closeEverything(dlg); });
 
