@@ -290,7 +290,8 @@ bool CMeteoDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMeteoDlg::onClientResized(ResizeKind kind, ClientSize size) {
-    const ResizeOutcome outcome = sizeTracker.onResize(kind, size, initializing);
+    const ResizeOutcome outcome =
+        sizeTracker.onResize(kind, size, initializing, !isMinimized() && !isMaximized());
     if (outcome.storeWindowRect) {
         storeWindowRect();
     }

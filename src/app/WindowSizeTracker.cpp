@@ -1,6 +1,7 @@
 #include "app/WindowSizeTracker.h"
 
-ResizeOutcome WindowSizeTracker::onResize(ResizeKind kind, ClientSize size, bool initializing) {
+ResizeOutcome WindowSizeTracker::onResize(ResizeKind kind, ClientSize size, bool initializing,
+                                          bool windowIsNormal) {
     switch (kind) {
     case ResizeKind::Restored:
         restoredClientSize_ = size;
@@ -17,5 +18,5 @@ ResizeOutcome WindowSizeTracker::onResize(ResizeKind kind, ClientSize size, bool
     if (initializing) {
         return {};
     }
-    return {kind == ResizeKind::Restored, kind != ResizeKind::Minimized};
+    return {kind == ResizeKind::Restored && windowIsNormal, kind != ResizeKind::Minimized};
 }

@@ -23,8 +23,12 @@ class WindowSizeTracker {
 public:
     // The bookkeeping is kept even while initialising; nothing else happens
     // then. A minimised window has nothing to arrange: the layout is redone
-    // from the next restored or maximised size.
-    ResizeOutcome onResize(ResizeKind kind, ClientSize size, bool initializing);
+    // from the next restored or maximised size. `windowIsNormal` is the
+    // window's state now, which differs from `kind` when a resize is repeated
+    // for a change of tiles: a minimised or maximised window's rectangle is
+    // not the one to keep.
+    ResizeOutcome onResize(ResizeKind kind, ClientSize size, bool initializing,
+                           bool windowIsNormal = true);
     // The rectangle follows moves of a normal-state window only, so a maximised
     // window is saved with the rectangle it had before.
     static bool storesRectOnMove(bool initializing, bool maximizedOrMinimized) {

@@ -190,6 +190,18 @@ TEST(WindowSizeTrackerTest, ResizeKindsDecideRectangleAndReplay) {
     EXPECT_EQ(t.restoredClientSize(), (ClientSize{640, 480}));
 }
 
+// The tiles changed while the window is minimised: the restored-kind resize is
+// repeated, but the minimised window's rectangle must not become the saved one.
+TEST(WindowSizeTrackerTest, RepeatedResizeOfAMinimisedWindowKeepsTheRectangle) {
+    WindowSizeTracker t;
+    t.onResize(ResizeKind::Restored, {600, 400}, false);
+    t.onResize(ResizeKind::Minimized, {0, 0}, false);
+    const ResizeOutcome out = t.onResize(t.replayKind(), t.replaySize(), false, false);
+    EXPECT_FALSE(out.storeWindowRect);
+    EXPECT_TRUE(out.runLayout);
+    EXPECT_EQ(t.replaySize(), (ClientSize{600, 400}));
+}
+
 TEST(WindowSizeTrackerTest, MovesStoreOnlyNormalStateOnceInitialised) {
     EXPECT_FALSE(WindowSizeTracker::storesRectOnMove(true, false));
     EXPECT_FALSE(WindowSizeTracker::storesRectOnMove(false, true));
