@@ -9,7 +9,8 @@
 #   CPU              the program's CPU time over wall time while polling with
 #                    blinking tiles (goal <= 1 %)
 #   memory           the program's peak resident set, VmHWM (goal <= 60 MB)
-# and then the start-up ratio (tq820_startup_probe).
+# then the same wire figure for a minimal C client (the ceiling of this
+# machine and simulator), and the start-up ratio (tq820_startup_probe).
 #
 # Usage: bench/e2e/window_e2e.sh [build-dir] ; runs itself under xvfb-run
 # when there is no display. TQ820_BENCH_SECONDS (default 30) sets the
@@ -98,7 +99,7 @@ samples=$(field turnaround_samples "$stats")
 median_us=$(field turnaround_median_us "$stats")
 p90_us=$(field turnaround_p90_us "$stats")
 
-awk -v ns="$((end_ns - start_ns))" -v k="$k" -v rx="$rx" -v tx="$tx" -v med="$median_us" \
+summary=$(awk -v ns="$((end_ns - start_ns))" -v k="$k" -v rx="$rx" -v tx="$tx" -v med="$median_us" \
   -v p90="$p90_us" -v n="$samples" -v c0="$cpu0" -v c1="$cpu1" -v hz="$ticks" -v hwm="$hwm_kb" '
   BEGIN {
     s = ns / 1e9
@@ -118,11 +119,26 @@ awk -v ns="$((end_ns - start_ns))" -v k="$k" -v rx="$rx" -v tx="$tx" -v med="$me
     printf "peak_rss_mb=%.1f (goal <= 60)\n", hwm / 1024
     ok = eff >= 0.99 && med <= 200 && cpu <= 0.01 && hwm / 1024 <= 60
     exit ok ? 0 : 1
-  }' || status=$?
+  }') || status=$?
+echo "$summary"
 
 kill -TERM "$prog_pid"
 wait "$prog_pid" || true
 prog_pid=""
+
+# The ceiling of this machine and simulator: a minimal client that sends the
+# next request as soon as it has read a reply's line end.
+ref_seconds=$((seconds < 10 ? seconds : 10))
+sim "stats reset" >/dev/null
+ref=$("$build/bench/e2e/tq820_wire_client" "$config/Velmor/ports/COM$com" "$ref_seconds")
+stats=$(sim stats)
+awk -v ref="$(field efficiency " $ref")" -v refcpu="$(field cpu " $ref")" -v us="$(field turnaround_median_us "$stats")" \
+  -v eff="$(sed -n 's/^wire_efficiency=\([0-9.]*\).*/\1/p' <<<"$summary")" 'BEGIN {
+    printf "reference_client_wire_efficiency=%.4f turnaround_median_ms=%.3f\n", ref, us / 1000
+    printf "program_over_reference=%.4f\n", eff / ref
+    # The same wake-up per received byte, without a window or an event loop.
+    printf "reference_client_cpu_ratio=%.4f = %.2f %%\n", refcpu, refcpu * 100
+  }'
 
 "$build/bench/e2e/tq820_startup_probe" "$build/tq820" "$build/bench/e2e/bare_window" 15 || status=$?
 exit "${status:-0}"
