@@ -12,8 +12,10 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -71,6 +73,7 @@ private slots:
     void panelCommandsFailWithSilentPanel();
     void firstStartAsksForThePortFirst();
     void rectangleAndTopmostSurviveARestart();
+    void screenshotRunPrintsTheReadings();
     void terminationSignalSavesTheSettings_data();
     void terminationSignalSavesTheSettings();
 
@@ -400,6 +403,47 @@ void TestE2eWindow::rectangleAndTopmostSurviveARestart() {
     QVERIFY(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(dlg->findChild<QAction*>(QStringLiteral("actionTopmost"))->isChecked());
     QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+}
+
+// The demo's headless run: the program saves a picture of its window, prints
+// what it shows and closes itself.
+void TestE2eWindow::screenshotRunPrintsTheReadings() {
+    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
+    QDir().mkpath(config->filePath(QStringLiteral("Velmor")));
+    {
+        QFile reg(regFile(*config));
+        QVERIFY(reg.open(QIODevice::WriteOnly));
+        reg.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]"
+                                 "\r\n\"PORT_NR\"=dword:%1\r\n")
+                      .arg(kCom, 8, 16, QLatin1Char('0'))
+                      .toUtf8());
+    }
+    const QString shot = config->filePath(QStringLiteral("shot.png"));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config->path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TQ820_SCREENSHOT_FILE"), shot);
+    env.insert(QStringLiteral("TQ820_SCREENSHOT_AFTER_MS"), QStringLiteral("1500"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 0);
+
+    const QStringList lines =
+        QString::fromUtf8(program.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.value(0), QStringLiteral("Wiersz stanu: ") + kBothChannels);
+    const QStringList expected{
+        QStringLiteral("Temperatura: .* °C"), QStringLiteral("Wilgotność względna: .* %"),
+        QStringLiteral("Ciśnienie: .* hPa"), QStringLiteral("Prędkość: .* m/s"),
+        QStringLiteral("Kierunek: .* °")};
+    for (int i = 0; i < expected.size(); ++i) {
+        const QRegularExpression re(QStringLiteral("^") + expected[i] + QStringLiteral("$"));
+        QVERIFY2(re.match(lines.value(i + 1)).hasMatch(), qPrintable(lines.value(i + 1)));
+    }
+    const QImage picture(shot);
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() >= 500 && picture.height() >= 300);
 }
 
 void TestE2eWindow::terminationSignalSavesTheSettings_data() {
