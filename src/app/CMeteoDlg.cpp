@@ -216,7 +216,7 @@ void CMeteoDlg::initialise() {
 }
 
 void CMeteoDlg::placeWindow() {
-    placement = appSettings.windowRect;
+    placement = placementRect(appSettings.windowRect);
     const WindowRect& r = placement;
     // Qt positions a top-level window by its frame; the size is the inner
     // size until the window manager has framed it (see fitFrameToStoredRect).

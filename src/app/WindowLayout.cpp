@@ -80,3 +80,10 @@ WindowLayout computeWindowLayout(int cx, int cy, int margin, int statusLineHeigh
     stack(layout, right, top, bottom, m, {Quantity::SPEED, Quantity::ORIENT});
     return layout;
 }
+
+WindowRect placementRect(const WindowRect& stored) {
+    if (stored.width() <= 0 || stored.height() <= 0) {
+        return WindowRect{};
+    }
+    return stored;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppSettings.h"
 #include "protocol/Quantity.h"
 
 #include <vector>
@@ -49,3 +50,8 @@ int layoutMargin(int dialogFrameWidth);
 // Integer arithmetic throughout, divisions truncate toward zero.
 WindowLayout computeWindowLayout(int cx, int cy, int margin, int statusLineHeight,
                                  const LayoutInputs& in);
+
+// Where start-up puts the window: the stored outer rectangle, or the built-in
+// one when the stored rectangle has no area (a damaged settings file), since
+// such a window could not be seen or grabbed.
+WindowRect placementRect(const WindowRect& stored);

@@ -39,6 +39,7 @@ private slots:
     void tilesHaveTheirKindsAndCaptions_data();
     void tilesHaveTheirKindsAndCaptions();
     void linkDownLayoutFillsTheClientArea();
+    void windowOpensAtStoredRectangle_data();
     void windowOpensAtStoredRectangle();
     void menusHoldTheirItems_data();
     void menusHoldTheirItems();
@@ -179,13 +180,27 @@ void TestCMeteoDlg::linkDownLayoutFillsTheClientArea() {
     QCOMPARE(orient.left(), 303);
 }
 
+void TestCMeteoDlg::windowOpensAtStoredRectangle_data() {
+    QTest::addColumn<QRect>("stored"); // left, top, right, bottom as a QRect's corners
+    QTest::addColumn<QRect>("frame");
+    QTest::newRow("stored") << QRect(QPoint(140, 120), QPoint(860, 620))
+                            << QRect(140, 120, 720, 500);
+    // A damaged rectangle must not give a window that cannot be seen.
+    QTest::newRow("no width") << QRect(QPoint(300, 200), QPoint(300, 600))
+                              << QRect(100, 100, 600, 400);
+}
+
 void TestCMeteoDlg::windowOpensAtStoredRectangle() {
+    QFETCH(QRect, stored);
+    QFETCH(QRect, frame);
     AppSettings s;
-    s.windowRect = {140, 120, 860, 620};
+    s.windowRect = {stored.left(), stored.top(), stored.right(), stored.bottom()};
     auto dlg = startWindow(s);
     QVERIFY(dlg);
-    QTRY_COMPARE(dlg->frameGeometry(), QRect(140, 120, 720, 500));
-    QCOMPARE(dlg->settings().windowRect, (WindowRect{140, 120, 860, 620}));
+    QTRY_COMPARE(dlg->frameGeometry(), frame);
+    QCOMPARE(
+        dlg->settings().windowRect,
+        (WindowRect{frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height()}));
 }
 
 void TestCMeteoDlg::menusHoldTheirItems_data() {

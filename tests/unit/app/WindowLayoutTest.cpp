@@ -153,6 +153,23 @@ TEST(WindowLayoutMarginTest, MarginShiftsEveryEdge) {
     EXPECT_EQ(layout.tiles[3], (TilePlacement{Q::SPEED, {320, 63, 260, 148}}));
 }
 
+TEST(WindowPlacementTest, RectangleWithoutAreaFallsBackToTheBuiltInOne) {
+    const struct {
+        WindowRect stored;
+        WindowRect placed;
+    } cases[] = {
+        {{140, 120, 860, 620}, {140, 120, 860, 620}},
+        {{-5, -8, 595, 392}, {-5, -8, 595, 392}},     // partly off screen is kept
+        {{300, 200, 300, 600}, {100, 100, 700, 500}}, // no width
+        {{300, 200, 900, 150}, {100, 100, 700, 500}}, // negative height
+        {{0, 0, 0, 0}, {100, 100, 700, 500}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(placementRect(c.stored), c.placed) << c.stored.left << "," << c.stored.top << ","
+                                                     << c.stored.right << "," << c.stored.bottom;
+    }
+}
+
 TEST(WindowSizeTrackerTest, KeepsBookkeepingWhileInitialisingButDoesNothingElse) {
     WindowSizeTracker t;
     const ResizeOutcome out = t.onResize(ResizeKind::Restored, {500, 300}, true);
