@@ -43,6 +43,8 @@ private slots:
     void windowOpensAtStoredRectangle();
     void menusHoldTheirItems_data();
     void menusHoldTheirItems();
+    void menuItemsOpenTheirDialogs_data();
+    void menuItemsOpenTheirDialogs();
     void enterAndEscapeDoNotClose_data();
     void enterAndEscapeDoNotClose();
     void topmostIsNormalisedAndToggles();
@@ -237,6 +239,34 @@ void TestCMeteoDlg::menusHoldTheirItems() {
         QCOMPARE(a->isCheckable(), a->text() == QStringLiteral("Zawsze na wierzchu"));
     }
     QCOMPARE(texts, items);
+}
+
+void TestCMeteoDlg::menuItemsOpenTheirDialogs_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Kolory") << "actionColours"
+                            << "Kolory";
+    QTest::newRow("Czcionki") << "actionFonts"
+                              << "Czcionki";
+    QTest::newRow("Port szeregowy") << "actionPort"
+                                    << "Port szeregowy";
+    QTest::newRow("O programie") << "actionAbout"
+                                 << "O programie";
+}
+
+void TestCMeteoDlg::menuItemsOpenTheirDialogs() {
+    QFETCH(QString, action);
+    QFETCH(QString, title);
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    const auto styles = dlg->tileStyles();
+    answers->add(ModalAnswerer::cancel());
+    dlg->findChild<QAction*>(action)->trigger();
+    QCOMPARE(answers->seen.last(), title);
+    QCOMPARE(answers->pending(), 0);
+    // Cancelled: nothing changed.
+    QVERIFY(dlg->tileStyles() == styles);
+    QVERIFY(dlg->port() == nullptr);
 }
 
 void TestCMeteoDlg::enterAndEscapeDoNotClose_data() {
