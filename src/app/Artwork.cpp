@@ -1,5 +1,6 @@
 #include "app/Artwork.h"
 
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -72,12 +73,29 @@ QPixmap iconPixmap(int size) {
 
 } // namespace
 
-QIcon applicationIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addPixmap(iconPixmap(size));
+namespace {
+
+// Draws the icon at the size asked for, when it is asked for: nothing is
+// drawn while the program starts, and every size is sharp.
+class ArtworkIconEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->drawPixmap(rect, iconPixmap(qMax(rect.width(), rect.height())));
     }
-    return icon;
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return iconPixmap(qMax(1, qMin(size.width(), size.height())));
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {QSize(16, 16), QSize(32, 32),   QSize(48, 48),
+                QSize(64, 64), QSize(128, 128), QSize(256, 256)};
+    }
+    QIconEngine* clone() const override { return new ArtworkIconEngine; }
+};
+
+} // namespace
+
+QIcon applicationIcon() {
+    return QIcon(new ArtworkIconEngine);
 }
 
 QPixmap aboutPicture() {
