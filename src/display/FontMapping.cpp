@@ -2,20 +2,30 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-// Cell height over em height of a face: measured once at a large size so
-// that hinting does not distort the ratio.
+// Cell height over em height of a face: measured at a large size so that
+// hinting does not distort the ratio, and only once per face and style, since
+// every tile asks for the same few fonts at start-up.
 double cellPerEm(const QFont& font) {
+    static QHash<QString, double> known;
+    const QString key = font.family() + QLatin1Char('/') + QString::number(font.weight()) +
+                        QLatin1Char('/') + QString::number(font.italic() ? 1 : 0);
+    if (const auto it = known.constFind(key); it != known.constEnd()) {
+        return *it;
+    }
     QFont probe(font);
     constexpr int probeSize = 1000;
     probe.setPixelSize(probeSize);
     const QFontMetricsF metrics(probe);
     const double cell = metrics.ascent() + metrics.descent();
-    return cell > 0.0 ? cell / probeSize : 1.0;
+    const double ratio = cell > 0.0 ? cell / probeSize : 1.0;
+    known.insert(key, ratio);
+    return ratio;
 }
 
 } // namespace
