@@ -1,14 +1,12 @@
 #include "display/CColorsDlg.h"
 
+#include "app/DialogButtons.h"
 #include "display/CColorSwatch.h"
 #include "display/CValueTile.h"
 #include "protocol/Quantity.h"
 
-#include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,26 +38,10 @@ CColorsDlg::CColorsDlg(QWidget* parent) : QDialog(parent) {
         connect(textSwatches[i], &CColorSwatch::clicked, this, [this, i] { pickText(i); });
     }
 
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Anuluj"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addWidget(line);
-    layout->addLayout(buttons);
+    layout->addWidget(DialogButtons::etchedLine(this));
+    layout->addLayout(DialogButtons::okCancelRow(this));
 }
 
 void CColorsDlg::setTiles(const Tiles& newTiles) {

@@ -1,12 +1,11 @@
 #include "serial/CPortDlg.h"
 
+#include "app/DialogButtons.h"
 #include "app/PolishMessageBox.h"
 #include "serial/PortNames.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSerialPort>
 #include <QVBoxLayout>
 
@@ -65,19 +64,6 @@ CPortDlg::CPortDlg(QWidget* parent)
     portInUseLabel->setObjectName(QStringLiteral("portInUseLabel"));
     portInUseLabel->setAlignment(Qt::AlignCenter);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Anuluj"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CPortDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CPortDlg::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prompt);
     layout->addWidget(portList);
@@ -85,7 +71,7 @@ CPortDlg::CPortDlg(QWidget* parent)
     layout->addWidget(portInUseLabel);
     layout->addSpacing(10);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(DialogButtons::okCancelRow(this));
     setMinimumWidth(260);
 }
 
