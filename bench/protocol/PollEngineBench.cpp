@@ -1,9 +1,9 @@
 // The core's cost of the regular cycle: reply bytes in through onByte, the
 // parse, the choice of the next state and the next request out to a host that
 // does nothing. Reported per reply line.
+#include "protocol/NoDialogHooks.h"
 #include "protocol/PanelData.h"
 #include "protocol/PollEngine.h"
-#include "protocol/PollHost.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace {
 
-class NullHost : public PollHost {
+class NullHost : public NoDialogHooks {
 public:
     std::uint64_t bytesSent = 0;
 
@@ -24,19 +24,6 @@ public:
     void updateStatus(bool) override {}
     void showMessage(const std::string&) override {}
     void askQuestion(const std::string&, std::function<void(bool)>) override {}
-    void showPanelInfo() override {}
-    void showPanelSettings() override {}
-    void showPowerSaving() override {}
-    void showPanelClock() override {}
-    void memoryStepProgress() override {}
-    void memoryAppendByte(std::uint8_t) override {}
-    void memoryFinishProgress() override {}
-    void memoryDecode() override {}
-    int memoryLastByte() const override { return 0xFF; }
-    void memoryAbort() override {}
-    void memoryReset() override {}
-    bool memoryStopRequested() const override { return false; }
-    bool memoryCanTakeMore() const override { return false; }
 };
 
 // Replies of one cycle K A V H P T with a TQ-232 and a TQ-264 attached, in the

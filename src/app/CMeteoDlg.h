@@ -4,6 +4,7 @@
 #include "app/WindowSizeTracker.h"
 #include "display/TileStyle.h"
 #include "protocol/ConnectionStatus.h"
+#include "protocol/NoDialogHooks.h"
 #include "protocol/PanelData.h"
 #include "protocol/PollEngine.h"
 #include "protocol/PollHost.h"
@@ -27,7 +28,7 @@ class QLineEdit;
 // and the menu. It hosts the poll engine (timers, received bytes, messages)
 // and the connection status, owns the serial driver and keeps the window
 // rectangle for the settings.
-class CMeteoDlg : public QMainWindow, public PollHost, public PortOwner {
+class CMeteoDlg : public QMainWindow, public NoDialogHooks, public PortOwner {
     Q_OBJECT
 
 public:
@@ -72,28 +73,14 @@ public:
     void resetPanel();
     void eraseMemory();
 
-    // PollHost
+    // PollHost (the administration and memory dialogs are not part of this
+    // window yet, so their hooks are those of a host with no dialog open)
     void sendBytes(const std::uint8_t* bytes, int count) override;
     void restartPollTimer() override;
     void startConfirmationTimer(ConfirmationTimer timer) override;
     void updateStatus(bool linkUp) override;
     void showMessage(const std::string& text) override;
     void askQuestion(const std::string& text, std::function<void(bool yes)> answer) override;
-    // The administration and memory dialogs are not part of this window yet:
-    // their hooks have nothing to feed, and a download cannot store a byte.
-    void showPanelInfo() override {}
-    void showPanelSettings() override {}
-    void showPowerSaving() override {}
-    void showPanelClock() override {}
-    void memoryStepProgress() override {}
-    void memoryAppendByte(std::uint8_t) override {}
-    void memoryFinishProgress() override {}
-    void memoryDecode() override {}
-    int memoryLastByte() const override { return 0xFF; }
-    void memoryAbort() override {}
-    void memoryReset() override {}
-    bool memoryStopRequested() const override { return false; }
-    bool memoryCanTakeMore() const override { return false; }
 
     // PortOwner
     QWidget* dialogParent() override { return this; }
