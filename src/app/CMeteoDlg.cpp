@@ -2,7 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
-#include "app/PolishMessageBox.h"
+#include "widgets/PolishMessageBox.h"
 #include "app/WindowLayout.h"
 #include "display/CColorsDlg.h"
 #include "display/CFontsDlg.h"

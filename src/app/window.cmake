@@ -4,8 +4,6 @@ target_sources(tq820core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WindowSizeTracker.h ${CMAKE_CURRENT_LIST_DIR}/WindowSizeTracker.cpp
 )
 target_sources(tq820shell PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/PolishMessageBox.h ${CMAKE_CURRENT_LIST_DIR}/PolishMessageBox.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DialogButtons.h ${CMAKE_CURRENT_LIST_DIR}/DialogButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Artwork.h ${CMAKE_CURRENT_LIST_DIR}/Artwork.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.h ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CMeteoDlg.h ${CMAKE_CURRENT_LIST_DIR}/CMeteoDlg.cpp

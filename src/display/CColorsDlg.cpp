@@ -1,6 +1,6 @@
 #include "display/CColorsDlg.h"
 
-#include "app/DialogButtons.h"
+#include "widgets/DialogButtons.h"
 #include "display/CColorSwatch.h"
 #include "display/CValueTile.h"
 #include "protocol/Quantity.h"

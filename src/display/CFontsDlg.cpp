@@ -1,6 +1,6 @@
 #include "display/CFontsDlg.h"
 
-#include "app/DialogButtons.h"
+#include "widgets/DialogButtons.h"
 #include "display/CFontSample.h"
 #include "display/CValueTile.h"
 #include "protocol/Quantity.h"

@@ -1,7 +1,7 @@
 #include "serial/CPortDlg.h"
 
-#include "app/DialogButtons.h"
-#include "app/PolishMessageBox.h"
+#include "widgets/DialogButtons.h"
+#include "widgets/PolishMessageBox.h"
 #include "serial/PortNames.h"
 
 #include <QComboBox>

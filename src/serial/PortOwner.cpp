@@ -1,6 +1,6 @@
 #include "serial/PortOwner.h"
 
-#include "app/PolishMessageBox.h"
+#include "widgets/PolishMessageBox.h"
 #include "serial/CComPort.h"
 #include "serial/CPortDlg.h"
 

@@ -1,4 +1,4 @@
-#include "app/PolishMessageBox.h"
+#include "widgets/PolishMessageBox.h"
 
 #include <QPushButton>
 
