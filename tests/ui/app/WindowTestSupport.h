@@ -66,6 +66,8 @@ private:
             return;
         }
         lastHandled = modal;
+        // A dialog that is reused counts as new each time it opens again.
+        modal->installEventFilter(this);
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             seen << box->text();
             icons << box->icon();
@@ -76,6 +78,14 @@ private:
         Step step = std::move(steps.front());
         steps.pop_front();
         step(modal);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched == lastHandled.data()) {
+            watched->removeEventFilter(this);
+            lastHandled = nullptr;
+        }
+        return QObject::eventFilter(watched, event);
     }
 
     QTimer poll;
