@@ -6,6 +6,7 @@
 #include "SimProcess.h"
 #include "WindowTestSupport.h"
 #include "app/CMeteoDlg.h"
+#include "widgets/CPanelReplyDlg.h"
 
 #include <QButtonGroup>
 #include <QElapsedTimer>
@@ -76,6 +77,8 @@ private slots:
     void valuesOutOfRangeAreShownAsTheyAre();
     void silentPanel_data();
     void silentPanel();
+    void noiseWhileWaiting_data();
+    void noiseWhileWaiting();
 
 private:
     bool startPanelAndWindow(const QStringList& simOptions = {});
@@ -413,6 +416,56 @@ void TestE2eAdmin::silentPanel() {
     const auto stats = sim->stats();
     for (const char* write : {"B", "C", "EW", "J", "G"}) {
         QCOMPARE(int(stats.value(QLatin1String(write))), 0);
+    }
+}
+
+void TestE2eAdmin::noiseWhileWaiting_data() {
+    silentPanel_data();
+}
+
+void TestE2eAdmin::noiseWhileWaiting() {
+    QFETCH(QString, action);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+    QVERIFY(startPanelAndWindow());
+    control(QStringLiteral("settings 15 72"));
+
+    // Random bytes on the line while the dialog's replies come: either the
+    // sequence survives and the dialog fills, or it breaks and the dialog
+    // says so after its wait. Nothing is written either way.
+    QString outcome;
+    answers->add([this, &outcome](QWidget* modal) {
+        QPointer<QWidget> dialog(modal);
+        sim->command(QStringLiteral("noise 64"));
+        whenReady(
+            [dialog] {
+                auto* d = qobject_cast<CPanelReplyDlg*>(dialog.data());
+                return (d != nullptr && d->replyReceived()) ||
+                       qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+            },
+            [dialog, &outcome](bool ok) {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    outcome = box->text();
+                    clickLater(box, QStringLiteral("okButton"));
+                } else if (ok && dialog) {
+                    outcome = QStringLiteral("filled");
+                    clickLater(dialog, QStringLiteral("cancelButton"));
+                    if (dialog->objectName() == QLatin1String("panelInfoDialog")) {
+                        clickLater(dialog, QStringLiteral("okButton"));
+                    }
+                } else {
+                    closeModals();
+                }
+            });
+    });
+    dlg->findChild<QAction*>(action)->trigger();
+    QVERIFY2(outcome == QLatin1String("filled") || outcome == message, qPrintable(outcome));
+    QCOMPARE(answers->seen, QStringList{title});
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 8000);
+    const int polls = requests("K");
+    QTRY_VERIFY_WITH_TIMEOUT(requests("K") > polls + 2, 5000);
+    for (const char* write : {"B", "C", "EW", "J", "G"}) {
+        QCOMPARE(requests(write), 0);
     }
 }
 
