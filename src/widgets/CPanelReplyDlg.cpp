@@ -16,9 +16,16 @@ int CPanelReplyDlg::run() {
     clearForReading();
     replyTimer.start();
     const int result = exec();
+    // Also when the event loop was ended from outside (the program quits).
     replyTimer.stop();
     phase = Phase::Closed;
     return result;
+}
+
+void CPanelReplyDlg::done(int result) {
+    replyTimer.stop();
+    phase = Phase::Closed;
+    QDialog::done(result);
 }
 
 bool CPanelReplyDlg::takeReply() {

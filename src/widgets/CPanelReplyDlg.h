@@ -22,8 +22,9 @@ public:
 
     // The reply has been shown in this opening.
     bool replyReceived() const { return phase == Phase::Filled; }
-    // The dialog is open and still waiting for its reply.
-    bool waitingForReply() const { return phase == Phase::Waiting; }
+    // Closing ends the wait at once: neither a time-out nor a late reply can
+    // follow a close.
+    void done(int result) override;
 
 protected:
     CPanelReplyDlg(QWidget* parent, const QString& failureMessage);
