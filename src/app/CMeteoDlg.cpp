@@ -75,7 +75,8 @@ QString extractHelpPage() {
 
 } // namespace
 
-CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this) {
+CMeteoDlg::CMeteoDlg(QWidget* parent)
+    : QMainWindow(parent), engine(data, *this), panelAdmin(this, data, engine) {
     initTq820Resources();
     setObjectName(QStringLiteral("meteoDlg"));
     setWindowTitle(QStringLiteral("TQ820"));
@@ -157,11 +158,17 @@ void CMeteoDlg::createMenus() {
 
     QMenu* panel = menuBar()->addMenu(QStringLiteral("Panel"));
     panel->setObjectName(QStringLiteral("menuPanel"));
+    addAction(panel, "Informacje o panelu", "actionPanelInfo", [this] { panelAdmin.panelInfo(); });
+    addAction(panel, "Data i czas", "actionDateTime", [this] { panelAdmin.dateTime(); });
     addAction(panel, "Reset", "actionReset", [this] { resetPanel(); });
+    addAction(panel, "Tryb oszczędzania energii", "actionPowerSaving",
+              [this] { panelAdmin.powerSaving(); });
 
     QMenu* memory = menuBar()->addMenu(QStringLiteral("Pamięć"));
     memory->setObjectName(QStringLiteral("menuMemory"));
     addAction(memory, "Usuń zawartość pamięci", "actionErase", [this] { eraseMemory(); });
+    addAction(memory, "Ustawienia rejestracji", "actionRecordingSettings",
+              [this] { panelAdmin.recordingSettings(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Pomoc"));
     help->setObjectName(QStringLiteral("menuHelp"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "admin/PanelAdmin.h"
 #include "app/AppSettings.h"
 #include "app/WindowSizeTracker.h"
 #include "display/TileStyle.h"
@@ -73,14 +74,19 @@ public:
     void resetPanel();
     void eraseMemory();
 
-    // PollHost (the administration and memory dialogs are not part of this
-    // window yet, so their hooks are those of a host with no dialog open)
+    // PollHost (dialog hooks not overridden here are those of a host with no
+    // dialog open)
     void sendBytes(const std::uint8_t* bytes, int count) override;
     void restartPollTimer() override;
     void startConfirmationTimer(ConfirmationTimer timer) override;
     void updateStatus(bool linkUp) override;
     void showMessage(const std::string& text) override;
     void askQuestion(const std::string& text, std::function<void(bool yes)> answer) override;
+    // The administration dialogs' hooks go to the dialog that waits.
+    void showPanelInfo() override { panelAdmin.showPanelInfo(); }
+    void showPanelSettings() override { panelAdmin.showPanelSettings(); }
+    void showPowerSaving() override { panelAdmin.showPowerSaving(); }
+    void showPanelClock() override { panelAdmin.showPanelClock(); }
 
     // PortOwner
     QWidget* dialogParent() override { return this; }
@@ -127,6 +133,7 @@ private:
 
     PanelData data;
     PollEngine engine;
+    PanelAdmin panelAdmin;
     ConnectionStatus connection;
     std::unique_ptr<CComPort> serialPort;
     QTimer pollTimer;

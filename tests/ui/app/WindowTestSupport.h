@@ -61,11 +61,14 @@ private:
 
     void check() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == lastHandled.data() || steps.empty() ||
-            !modal->isVisible()) {
+        if (modal == nullptr || handled.contains(modal) || steps.empty() || !modal->isVisible()) {
             return;
         }
-        lastHandled = modal;
+        // Handled while it stays open: a dialog that is active again after a
+        // message box over it has closed is not new. A reused dialog that
+        // opens again is.
+        handled.append(modal);
+        modal->installEventFilter(this);
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             seen << box->text();
             icons << box->icon();
@@ -78,9 +81,17 @@ private:
         step(modal);
     }
 
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide) {
+            watched->removeEventFilter(this);
+            handled.removeAll(watched);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
     QTimer poll;
     std::deque<Step> steps;
-    QPointer<QWidget> lastHandled;
+    QList<QPointer<QObject>> handled;
 };
 
 // Writes the widget's picture into $TQ820_SCREENSHOT_DIR (when set).

@@ -211,9 +211,12 @@ void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::newRow("Program") << "Program" << QStringList{"Odinstaluj", "Zamknij"};
     QTest::newRow("Widok") << "Widok" << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu"};
     QTest::newRow("Ustawienia") << "Ustawienia" << QStringList{"Port szeregowy"};
-    QTest::newRow("Panel") << "Panel" << QStringList{"Reset"};
+    QTest::newRow("Panel") << "Panel"
+                           << QStringList{"Informacje o panelu", "Data i czas", "Reset",
+                                          QStringLiteral("Tryb oszczędzania energii")};
     QTest::newRow("Pamięć") << QStringLiteral("Pamięć")
-                            << QStringList{QStringLiteral("Usuń zawartość pamięci")};
+                            << QStringList{QStringLiteral("Usuń zawartość pamięci"),
+                                           QStringLiteral("Ustawienia rejestracji")};
     QTest::newRow("Pomoc") << "Pomoc" << QStringList{"Pomoc", "O programie"};
 }
 
@@ -252,6 +255,15 @@ void TestCMeteoDlg::menuItemsOpenTheirDialogs_data() {
                                     << "Port szeregowy";
     QTest::newRow("O programie") << "actionAbout"
                                  << "O programie";
+    // Without a port the panel dialogs wait for their reply; cancelled at once.
+    QTest::newRow("Informacje o panelu") << "actionPanelInfo"
+                                         << "Informacje o panelu";
+    QTest::newRow("Data i czas") << "actionDateTime"
+                                 << "Data i czas";
+    QTest::newRow("Tryb oszczędzania energii")
+        << "actionPowerSaving" << QStringLiteral("Ustawienia oszczędzania energii");
+    QTest::newRow("Ustawienia rejestracji") << "actionRecordingSettings"
+                                            << "Ustawienia rejestracji";
 }
 
 void TestCMeteoDlg::menuItemsOpenTheirDialogs() {

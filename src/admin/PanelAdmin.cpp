@@ -1,0 +1,76 @@
+#include "admin/PanelAdmin.h"
+
+#include "admin/CDateTimeDlg.h"
+#include "admin/CPanelInfoDlg.h"
+#include "admin/CPowerSaveDlg.h"
+#include "protocol/PollEngine.h"
+#include "recording/CRecordingDlg.h"
+
+namespace {
+
+template <typename Dialog>
+Dialog& dialog(std::unique_ptr<Dialog>& slot, const PanelData& data, QWidget* window) {
+    if (!slot) {
+        slot = std::make_unique<Dialog>(&data, window);
+    }
+    return *slot;
+}
+
+} // namespace
+
+PanelAdmin::PanelAdmin(QWidget* window, const PanelData& data, PollEngine& engine)
+    : window(window), data(data), engine(engine) {}
+
+PanelAdmin::~PanelAdmin() = default;
+
+void PanelAdmin::panelInfo() {
+    CPanelInfoDlg& dlg = dialog(infoDlg, data, window);
+    engine.beginPanelInfo();
+    dlg.run();
+    engine.endPanelInfo();
+}
+
+void PanelAdmin::dateTime() {
+    CDateTimeDlg& dlg = dialog(dateTimeDlg, data, window);
+    engine.beginClockRead();
+    const bool ok = dlg.run() == QDialog::Accepted;
+    engine.endClockRead(ok, dlg.chosenDateTime());
+}
+
+void PanelAdmin::powerSaving() {
+    CPowerSaveDlg& dlg = dialog(powerSaveDlg, data, window);
+    engine.beginPowerSaving();
+    const bool ok = dlg.run() == QDialog::Accepted;
+    engine.endPowerSaving(ok, dlg.registerValue());
+}
+
+void PanelAdmin::recordingSettings() {
+    CRecordingDlg& dlg = dialog(recordingDlg, data, window);
+    engine.beginRecordingSettings();
+    const bool ok = dlg.run() == QDialog::Accepted;
+    engine.endRecordingSettings(ok, dlg.intervalMinutes(), dlg.configByte());
+}
+
+void PanelAdmin::showPanelInfo() {
+    if (infoDlg) {
+        infoDlg->ShowPanelInfo();
+    }
+}
+
+void PanelAdmin::showPanelClock() {
+    if (dateTimeDlg) {
+        dateTimeDlg->ShowPanelClock();
+    }
+}
+
+void PanelAdmin::showPowerSaving() {
+    if (powerSaveDlg) {
+        powerSaveDlg->ShowPowerSaving();
+    }
+}
+
+void PanelAdmin::showPanelSettings() {
+    if (recordingDlg) {
+        recordingDlg->ShowPanelSettings();
+    }
+}
