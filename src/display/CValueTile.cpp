@@ -147,7 +147,10 @@ void CValueTile::PickFont() {
     if (!chosen) {
         return;
     }
-    tileStyle.font = fromQFont(*chosen, tileStyle.font, dpiY);
+    // Confirmed without a change: the record stays exactly as it was.
+    if (!isSameDialogChoice(*chosen, initial, dpiY)) {
+        tileStyle.font = fromQFont(*chosen, tileStyle.font, dpiY);
+    }
     rebuildValueFont();
     repaintNow();
 }

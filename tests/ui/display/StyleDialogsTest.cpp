@@ -299,6 +299,76 @@ private slots:
         QCOMPARE(tiles[3]->style().font.weight, 700);
         tiles[3]->ApplyFont(defaultTileStyle(Quantity::SPEED).font);
     }
+
+    // Qt's font dialog lists whole points: a round trip through it that
+    // changes nothing must leave the record as it was, and a change must not
+    // drift on the next round trip.
+    void qtFontDialogRoundTripsWithoutDrift_data() {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("weight");
+        QTest::addColumn<int>("italic");
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("expectedHeight");
+        // points 0: OK without a change; else that size is chosen.
+        QTest::newRow("default, unchanged") << 60 << 0 << 0 << QString() << 0 << 60;
+        QTest::newRow("em height 33 bold, unchanged") << -33 << 700 << 0 << QString() << 0 << -33;
+        QTest::newRow("italic byte 255, unchanged") << 48 << 400 << 255 << QString() << 0 << 48;
+        QTest::newRow("other face, same size") << 60 << 0 << 0 << "Liberation Serif" << 0 << 60;
+        QTest::newRow("31 points") << 60 << 0 << 0 << QString() << 31 << -41;
+        QTest::newRow("30 points") << -37 << 0 << 0 << QString() << 30 << -40;
+    }
+    void qtFontDialogRoundTripsWithoutDrift() {
+        QFETCH(int, height);
+        QFETCH(int, weight);
+        QFETCH(int, italic);
+        QFETCH(QString, face);
+        QFETCH(int, points);
+        QFETCH(int, expectedHeight);
+        CValueTile* tile = tiles[0];
+        LogFont record;
+        record.height = height;
+        record.weight = weight;
+        record.italic = static_cast<std::uint8_t>(italic);
+        record.width = 7;
+        record.quality = 3;
+        tile->ApplyFont(record);
+        const int pixelsBefore = tile->valueFont().pixelSize();
+
+        for (int round = 0; round < 2; ++round) {
+            bool chooserSeen = false;
+            const bool change = round == 0 && (points > 0 || !face.isEmpty());
+            whenModal([&](QWidget* chooser) {
+                auto* fontDialog = qobject_cast<QFontDialog*>(chooser);
+                QVERIFY(fontDialog != nullptr);
+                if (change) {
+                    QFont font = fontDialog->currentFont();
+                    if (!face.isEmpty()) {
+                        font.setFamily(face);
+                    }
+                    if (points > 0) {
+                        font.setPointSize(points);
+                    }
+                    fontDialog->setCurrentFont(font);
+                }
+                chooserSeen = true;
+                fontDialog->accept();
+            });
+            tile->PickFont();
+            QVERIFY(chooserSeen);
+            LogFont expected = record;
+            expected.height = expectedHeight;
+            if (!face.isEmpty()) {
+                expected.faceName = face.toStdString();
+            }
+            QCOMPARE(tile->style().font.height, expected.height);
+            QCOMPARE(tile->style().font, expected);
+            if (expectedHeight == height) {
+                QCOMPARE(tile->valueFont().pixelSize(), pixelsBefore);
+            }
+        }
+        tile->ApplyFont(defaultTileStyle(Quantity::TEMP).font);
+    }
 };
 
 QTEST_MAIN(StyleDialogsTest)
