@@ -12,10 +12,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaEnum>
 #include <QMoveEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 class UrlCatcher : public QObject {
@@ -27,6 +30,43 @@ public:
 public slots:
     void open(const QUrl& url) { urls << url; }
 };
+
+// Records the names of the events of the given types that reach a widget.
+class EventLog : public QObject {
+public:
+    EventLog(QWidget* w, QList<QEvent::Type> types, QStringList& seen)
+        : watched(std::move(types)), log(seen) {
+        w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (watched.contains(event->type())) {
+            log << QString::fromLatin1(
+                QMetaEnum::fromType<QEvent::Type>().valueToKey(event->type()));
+        }
+        return false;
+    }
+
+private:
+    QList<QEvent::Type> watched;
+    QStringList& log;
+};
+
+// The window with its open menu drawn over it, as the screen shows them.
+void saveWindowWithMenu(QWidget* window, QWidget* menu, const QString& name) {
+    const QString dir = qEnvironmentVariable("TQ820_SCREENSHOT_DIR");
+    if (dir.isEmpty()) {
+        return;
+    }
+    QPixmap picture = window->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(menu->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0)),
+                       menu->grab());
+    painter.end();
+    QDir().mkpath(dir);
+    QVERIFY(picture.save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
 
 class TestCMeteoDlg : public QObject {
     Q_OBJECT
@@ -47,6 +87,8 @@ private slots:
     void menuItemsOpenTheirDialogs();
     void enterAndEscapeDoNotClose_data();
     void enterAndEscapeDoNotClose();
+    void menuBarWorksFromTheKeyboard_data();
+    void menuBarWorksFromTheKeyboard();
     void topmostIsNormalisedAndToggles();
     void rectangleFollowsNormalStateOnly();
     void aboutBoxShowsVersionAndPicture();
@@ -225,12 +267,13 @@ void TestCMeteoDlg::menusHoldTheirItems() {
     QStringList titles;
     for (QAction* a : dlg.menuBar()->actions()) {
         titles << a->text();
-        if (a->text() == menu) {
+        if (QString(a->text()).remove(QLatin1Char('&')) == menu) {
             found = a->menu();
         }
     }
-    QCOMPARE(titles, (QStringList{"Program", "Widok", "Ustawienia", "Panel",
-                                  QStringLiteral("Pamięć"), "Pomoc"}));
+    // Each title has its own mnemonic (Alt+letter opens it).
+    QCOMPARE(titles, (QStringList{"&Program", "&Widok", "&Ustawienia", "Pa&nel",
+                                  QStringLiteral("Pa&mięć"), "Pomo&c"}));
     QVERIFY(found != nullptr);
     QStringList texts;
     for (QAction* a : found->actions()) {
@@ -294,6 +337,62 @@ void TestCMeteoDlg::enterAndEscapeDoNotClose() {
     QCOMPARE(QApplication::focusWidget(), dlg.get());
 }
 
+void TestCMeteoDlg::menuBarWorksFromTheKeyboard_data() {
+    using Keys = QList<QKeyCombination>;
+    QTest::addColumn<Keys>("keys");
+    QTest::addColumn<QString>("openMenu");
+    QTest::addColumn<bool>("barHasFocus");
+    const QKeyCombination alt(Qt::Key_Alt);
+    QTest::newRow("Alt, Escape leaves the bar") << Keys{alt, Qt::Key_Escape} << QString() << false;
+    QTest::newRow("Alt, Enter opens Program") << Keys{alt, Qt::Key_Return} << "menuProgram" << true;
+    QTest::newRow("Alt, Right, Enter opens Widok")
+        << Keys{alt, Qt::Key_Right, Qt::Key_Return} << "menuView" << true;
+    QTest::newRow("Alt, Down opens Program") << Keys{alt, Qt::Key_Down} << "menuProgram" << true;
+    QTest::newRow("Alt, Down, Escape closes the menu, not the bar")
+        << Keys{alt, Qt::Key_Down, Qt::Key_Escape} << QString() << true;
+    QTest::newRow("Alt, Down, Escape, Enter opens it again")
+        << Keys{alt, Qt::Key_Down, Qt::Key_Escape, Qt::Key_Return} << "menuProgram" << true;
+    QTest::newRow("Alt, Down, Escape, Escape leaves the bar")
+        << Keys{alt, Qt::Key_Down, Qt::Key_Escape, Qt::Key_Escape} << QString() << false;
+    QTest::newRow("Alt+U opens Ustawienia")
+        << Keys{Qt::AltModifier | Qt::Key_U} << "menuSettings" << true;
+    QTest::newRow("Alt+C opens Pomoc") << Keys{Qt::AltModifier | Qt::Key_C} << "menuHelp" << true;
+}
+
+void TestCMeteoDlg::menuBarWorksFromTheKeyboard() {
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, openMenu);
+    QFETCH(bool, barHasFocus);
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    QMenuBar* bar = dlg->menuBar();
+    for (QKeyCombination key : keys) {
+        // Keys go where the keyboard focus is: the window, the bar or the open menu.
+        QWidget* target = QApplication::activePopupWidget();
+        if (target == nullptr) {
+            target =
+                QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : dlg.get();
+        }
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    }
+    if (openMenu.isEmpty()) {
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    } else {
+        auto* menu = dlg->findChild<QMenu*>(openMenu);
+        QVERIFY(menu != nullptr);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(QApplication::activePopupWidget(), menu);
+        if (QTest::currentDataTag() == QStringLiteral("Alt, Right, Enter opens Widok")) {
+            saveWindowWithMenu(dlg.get(), menu, QStringLiteral("menu_from_keyboard"));
+        }
+        menu->close();
+    }
+    QCOMPARE(bar->hasFocus() || bar->activeAction() != nullptr, barHasFocus);
+    QVERIFY(dlg->isVisible());
+}
+
 void TestCMeteoDlg::topmostIsNormalisedAndToggles() {
     AppSettings s;
     s.topmost = 5;
@@ -304,20 +403,38 @@ void TestCMeteoDlg::topmostIsNormalisedAndToggles() {
     QCOMPARE(dlg->settings().topmost, 1);
     QVERIFY(action->isChecked());
     QVERIFY(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(dlg->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 
-    const QRect before = dlg->frameGeometry();
+    // Only the stacking changes: the same native window, never hidden, moved
+    // or resized (which a user would see as a flash).
+    QCoreApplication::processEvents();
+    const QRect frame = dlg->frameGeometry();
+    const QRect inner = dlg->geometry();
+    const QWindow* native = dlg->windowHandle();
+    const WId id = dlg->winId();
+    QStringList seen;
+    EventLog log(dlg.get(),
+                 {QEvent::Hide, QEvent::Show, QEvent::WinIdChange, QEvent::Move, QEvent::Resize,
+                  QEvent::PlatformSurface},
+                 seen);
     const struct {
         int topmost;
         bool checked;
     } steps[] = {{0, false}, {1, true}, {0, false}};
     for (const auto& step : steps) {
         action->trigger();
+        QCoreApplication::processEvents();
         QCOMPARE(dlg->settings().topmost, step.topmost);
         QCOMPARE(action->isChecked(), step.checked);
         QCOMPARE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint), step.checked);
-        QTRY_VERIFY(dlg->isVisible());
-        QTRY_COMPARE(dlg->frameGeometry(), before);
+        QCOMPARE(dlg->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), step.checked);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->windowHandle(), native);
+        QCOMPARE(dlg->winId(), id);
+        QCOMPARE(dlg->frameGeometry(), frame);
+        QCOMPARE(dlg->geometry(), inner);
     }
+    QVERIFY2(seen.isEmpty(), qPrintable(seen.join(QStringLiteral(", "))));
 }
 
 void TestCMeteoDlg::rectangleFollowsNormalStateOnly() {
