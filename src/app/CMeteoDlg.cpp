@@ -89,6 +89,7 @@ CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this)
     statusEdit = new QLineEdit(client);
     statusEdit->setObjectName(QStringLiteral("statusLine"));
     statusEdit->setReadOnly(true);
+    statusEdit->setAccessibleName(QStringLiteral("Wiersz stanu"));
 
     for (Quantity q : kAllQuantities) {
         auto* t = new CValueTile(client);

@@ -1,8 +1,10 @@
 #include "display/CValueTile.h"
 
+#include "display/CValueTileAccessible.h"
 #include "display/FontMapping.h"
 #include "display/ValueFormat.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -76,6 +78,12 @@ void CValueTile::setFontChooser(FontChooser chooser) {
 }
 
 CValueTile::CValueTile(QWidget* parent) : QWidget(parent) {
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(&CValueTileAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled)
+
     // The tile paints every pixel itself and lets the mouse through.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -98,11 +106,13 @@ void CValueTile::SetValue(double value) {
     currentValue = value;
     noData = false;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::SetNoData() {
     noData = true;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::SetKind(int source, int display, bool showUnit) {
@@ -113,6 +123,7 @@ void CValueTile::SetKind(int source, int display, bool showUnit) {
     displayKindValue = display;
     unitShown = showUnit;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::SetBlinking(bool on) {
@@ -176,6 +187,7 @@ void CValueTile::PickTextColour() {
 void CValueTile::setCaption(const QString& caption) {
     captionText = caption;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::setStyle(const TileStyle& style) {
@@ -208,6 +220,34 @@ QString CValueTile::displayText() const {
 
 bool CValueTile::hasRaisedTwo() const {
     return !noData && formatDisplayValue(0.0, displayKindValue, unitShown).raisedTwo;
+}
+
+QString CValueTile::spokenReading() const {
+    return hasRaisedTwo() ? displayText() + QChar(0x00B2) : displayText();
+}
+
+QString CValueTile::shownText() const {
+    return blankPhase ? QString() : spokenReading();
+}
+
+void CValueTile::reportAccessibleChanges() {
+    // A reader is told of a new reading, not of the blink phases.
+    const QString text = spokenReading();
+    const bool captionChanged = captionText != reportedCaption;
+    const bool textChanged = text != reportedText;
+    reportedCaption = captionText;
+    reportedText = text;
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    if (captionChanged) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (textChanged) {
+        QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&description);
+    }
 }
 
 int CValueTile::captionBandHeight() const {
