@@ -11,8 +11,12 @@
 #include <QFontDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -42,11 +46,37 @@ std::optional<Colour> qtColourChooser(QWidget* parent, Colour initial) {
     return makeColour(chosen.red(), chosen.green(), chosen.blue());
 }
 
+// Qt's font dialog labels its face and style lists and its size field only; a
+// screen reader needs every list and field named, so each takes the text of
+// the label of its column.
+void nameFontDialogControls(QFontDialog& dialog) {
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        QWidget* buddy = label->buddy();
+        if (buddy != nullptr && buddy->accessibleName().isEmpty()) {
+            buddy->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')));
+        }
+    }
+    const auto fields = dialog.findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
+    const auto lists = dialog.findChildren<QListView*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < std::min(fields.size(), lists.size()); ++i) {
+        // The field (the size) may have the label instead of its list.
+        const QString name = lists[i]->accessibleName().isEmpty() ? fields[i]->accessibleName()
+                                                                  : lists[i]->accessibleName();
+        for (QWidget* control :
+             {static_cast<QWidget*>(fields[i]), static_cast<QWidget*>(lists[i])}) {
+            if (control->accessibleName().isEmpty()) {
+                control->setAccessibleName(name);
+            }
+        }
+    }
+}
+
 // Qt's own font dialog without the effects (underline, strike-out): the tile
 // offers face, style and size only.
 std::optional<QFont> qtFontChooser(QWidget* parent, const QFont& initial) {
     QFontDialog dialog(initial, parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    nameFontDialogControls(dialog);
     for (QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
         if (!box->findChildren<QCheckBox*>().isEmpty()) {
             box->hide();

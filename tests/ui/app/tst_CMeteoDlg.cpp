@@ -2,6 +2,7 @@
 // menus, keys, always-on-top, rectangle tracking, about box, help, uninstall
 // and the panel commands' failure reports.
 
+#include "AccessibilityCheck.h"
 #include "WindowTestSupport.h"
 #include "app/CMeteoDlg.h"
 #include "display/CValueTile.h"
@@ -85,6 +86,8 @@ private slots:
     void menusHoldTheirItems();
     void menuItemsOpenTheirDialogs_data();
     void menuItemsOpenTheirDialogs();
+    void everyDialogNamesItsControls_data();
+    void everyDialogNamesItsControls();
     void enterAndEscapeDoNotClose_data();
     void enterAndEscapeDoNotClose();
     void menuBarWorksFromTheKeyboard_data();
@@ -310,6 +313,44 @@ void TestCMeteoDlg::menuItemsOpenTheirDialogs() {
     // Cancelled: nothing changed.
     QVERIFY(dlg->tileStyles() == styles);
     QVERIFY(dlg->port() == nullptr);
+}
+
+void TestCMeteoDlg::everyDialogNamesItsControls_data() {
+    QTest::addColumn<QString>("action");
+    // The button pressed in each window that opens; the last one is cancelled.
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("Kolory") << "actionColours" << QStringList{};
+    QTest::newRow("Czcionki") << "actionFonts" << QStringList{};
+    QTest::newRow("Port szeregowy") << "actionPort" << QStringList{};
+    QTest::newRow("O programie") << "actionAbout" << QStringList{};
+    QTest::newRow("question and message") << "actionUninstall" << QStringList{"yesButton"};
+}
+
+void TestCMeteoDlg::everyDialogNamesItsControls() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, buttons);
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    VERIFY_CONTROLS_NAMED(dlg.get());
+    int checked = 0;
+    // Answered first (the window closes after the check), so that a failed
+    // check cannot leave it open.
+    const auto check = [&checked](QWidget* modal) {
+        ++checked;
+        VERIFY_CONTROLS_NAMED(modal);
+    };
+    for (const QString& button : buttons) {
+        answers->add([check, button](QWidget* modal) {
+            ModalAnswerer::click(button)(modal);
+            check(modal);
+        });
+    }
+    answers->add([check](QWidget* modal) {
+        ModalAnswerer::cancel()(modal);
+        check(modal);
+    });
+    dlg->findChild<QAction*>(action)->trigger();
+    QTRY_COMPARE(checked, int(buttons.size()) + 1);
 }
 
 void TestCMeteoDlg::enterAndEscapeDoNotClose_data() {

@@ -1,3 +1,4 @@
+#include "AccessibilityCheck.h"
 #include "Screenshot.h"
 #include "display/CColorSwatch.h"
 #include "display/CColorsDlg.h"
@@ -172,6 +173,49 @@ private slots:
         QCOMPARE(styles(), before);
     }
 
+    // Without a mouse: Tab reaches a swatch or sample, Space opens its chooser.
+    void swatchesAndSamplesWorkFromTheKeyboard_data() {
+        QTest::addColumn<bool>("fonts");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("colour swatch") << false << "swatchText_RH";
+        QTest::newRow("font sample") << true << "sample_PRESS";
+    }
+    void swatchesAndSamplesWorkFromTheKeyboard() {
+        QFETCH(bool, fonts);
+        QFETCH(QString, target);
+        int chosen = 0;
+        CValueTile::setColourChooser([&chosen](QWidget*, Colour c) -> std::optional<Colour> {
+            ++chosen;
+            return c;
+        });
+        CValueTile::setFontChooser([&chosen](QWidget*, const QFont& f) -> std::optional<QFont> {
+            ++chosen;
+            return f;
+        });
+        bool reached = false;
+        whenModal([&](QWidget* dialog) {
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            for (int i = 0; i < 30 && !reached; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                reached = QApplication::focusWidget()->objectName() == target;
+            }
+            if (reached) {
+                saveScreenshot(dialog, fonts ? QStringLiteral("fonts_dialog_keyboard")
+                                             : QStringLiteral("colours_dialog_keyboard"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            }
+            click(dialog, QStringLiteral("cancelButton"));
+        });
+        if (fonts) {
+            runFontsDialog(&window, tiles);
+        } else {
+            runColorsDialog(&window, tiles);
+        }
+        QVERIFY2(reached, qPrintable(target));
+        QCOMPARE(chosen, 1);
+    }
+
     void qtColourDialogIsOffered() {
         // No hook: Qt's own colour dialog, answered like a user would.
         bool chooserSeen = false;
@@ -186,6 +230,7 @@ private slots:
                     colourDialog->setCurrentColor(QColor(10, 20, 30));
                     chooserSeen = true;
                     colourDialog->accept();
+                    VERIFY_CONTROLS_NAMED(colourDialog);
                 },
                 dialog);
             click(dialog, QStringLiteral("swatchBackground_SPEED"));
@@ -289,6 +334,7 @@ private slots:
                     fontDialog->setCurrentFont(font);
                     chooserSeen = true;
                     fontDialog->accept();
+                    VERIFY_CONTROLS_NAMED(fontDialog);
                 },
                 dialog);
             click(dialog, QStringLiteral("sample_SPEED"));
