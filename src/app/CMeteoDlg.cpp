@@ -418,7 +418,10 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
     }
     if (update.textChanged) {
         statusEdit->setText(QString::fromStdString(update.text));
-        tile(Quantity::TEMP)->setFocus();
+        // Not while the user works in the menu bar or an open menu.
+        if (!menuBar()->hasFocus() && QApplication::activePopupWidget() == nullptr) {
+            tile(Quantity::TEMP)->setFocus();
+        }
     }
     for (const TileCommand& c : update.tiles) {
         CValueTile* t = tile(c.quantity);

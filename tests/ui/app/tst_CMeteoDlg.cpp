@@ -92,6 +92,7 @@ private slots:
     void enterAndEscapeDoNotClose();
     void menuBarWorksFromTheKeyboard_data();
     void menuBarWorksFromTheKeyboard();
+    void newStatusLeavesTheMenuBarItsFocus();
     void topmostIsNormalisedAndToggles();
     void rectangleFollowsNormalStateOnly();
     void aboutBoxShowsVersionAndPicture();
@@ -432,6 +433,27 @@ void TestCMeteoDlg::menuBarWorksFromTheKeyboard() {
     }
     QCOMPARE(bar->hasFocus() || bar->activeAction() != nullptr, barHasFocus);
     QVERIFY(dlg->isVisible());
+}
+
+void TestCMeteoDlg::newStatusLeavesTheMenuBarItsFocus() {
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    QMenuBar* bar = dlg->menuBar();
+    QTest::keyClick(dlg.get(), Qt::Key_Alt);
+    QTRY_VERIFY(bar->hasFocus());
+    // A new status text moves the focus to the temperature tile, but not
+    // away from a user working in the menu bar.
+    dlg->updateStatus(true);
+    QCOMPARE(dlg->statusLine()->text(),
+             QStringLiteral("Komunikacja została nawiązana. Brak podłączonych urządzeń do panelu "
+                            "TQ-820. "));
+    QVERIFY(bar->hasFocus());
+    QVERIFY(bar->activeAction() != nullptr);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    dlg->updateStatus(false);
+    QCOMPARE(QApplication::focusWidget(), dlg->tile(Quantity::TEMP));
 }
 
 void TestCMeteoDlg::topmostIsNormalisedAndToggles() {
