@@ -29,6 +29,8 @@ function(tq820_qtest name)
   add_executable(${name} ${ARGN})
   tq820_target(${name})
   target_link_libraries(${name} PRIVATE Qt6::Test)
+  # Helpers every widget test may use (AccessibilityCheck.h).
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/ui/support)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     TIMEOUT 180

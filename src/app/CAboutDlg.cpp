@@ -14,6 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(applicationIcon().pixmap(32, 32));
+    icon->setAccessibleName(QStringLiteral("Ikona programu"));
 
     auto* version = new QLabel(QStringLiteral("TQ820 Wersja 1.03"), this);
     version->setObjectName(QStringLiteral("aboutVersion"));
@@ -21,6 +22,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("aboutPicture"));
     picture->setPixmap(aboutPicture());
+    picture->setAccessibleName(QStringLiteral("Panel TQ-820 z termometrem i wiatrowskazem"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));

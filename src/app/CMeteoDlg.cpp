@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
@@ -89,6 +90,7 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
     statusEdit = new QLineEdit(client);
     statusEdit->setObjectName(QStringLiteral("statusLine"));
     statusEdit->setReadOnly(true);
+    statusEdit->setAccessibleName(QStringLiteral("Wiersz stanu"));
 
     for (Quantity q : kAllQuantities) {
         auto* t = new CValueTile(client);
@@ -119,8 +121,7 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
                 [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
     }
 
-    // Enter and Escape must never close or otherwise act on the window, and
-    // the client area's resizes drive the layout.
+    // The client area's resizes drive the layout.
     qApp->installEventFilter(this);
     resize(600, 400);
 }
@@ -138,12 +139,12 @@ void CMeteoDlg::createMenus() {
         return a;
     };
 
-    QMenu* program = menuBar()->addMenu(QStringLiteral("Program"));
+    QMenu* program = menuBar()->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("menuProgram"));
     addAction(program, "Odinstaluj", "actionUninstall", [this] { uninstall(); });
     addAction(program, "Zamknij", "actionClose", [this] { close(); });
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("Widok"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&Widok"));
     view->setObjectName(QStringLiteral("menuView"));
     addAction(view, "Kolory", "actionColours", [this] { runColorsDialog(this, tilesInOrder()); });
     addAction(view, "Czcionki", "actionFonts", [this] { runFontsDialog(this, tilesInOrder()); });
@@ -152,11 +153,11 @@ void CMeteoDlg::createMenus() {
     // The check mark follows `topmost` (toggleTopmost sets it), not the click.
     topmostAction->setCheckable(true);
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("Ustawienia"));
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Ustawienia"));
     options->setObjectName(QStringLiteral("menuSettings"));
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
 
-    QMenu* panel = menuBar()->addMenu(QStringLiteral("Panel"));
+    QMenu* panel = menuBar()->addMenu(QStringLiteral("Pa&nel"));
     panel->setObjectName(QStringLiteral("menuPanel"));
     addAction(panel, "Informacje o panelu", "actionPanelInfo", [this] { panelAdmin.panelInfo(); });
     addAction(panel, "Data i czas", "actionDateTime", [this] { panelAdmin.dateTime(); });
@@ -164,13 +165,13 @@ void CMeteoDlg::createMenus() {
     addAction(panel, "Tryb oszczędzania energii", "actionPowerSaving",
               [this] { panelAdmin.powerSaving(); });
 
-    QMenu* memory = menuBar()->addMenu(QStringLiteral("Pamięć"));
+    QMenu* memory = menuBar()->addMenu(QStringLiteral("Pa&mięć"));
     memory->setObjectName(QStringLiteral("menuMemory"));
     addAction(memory, "Usuń zawartość pamięci", "actionErase", [this] { eraseMemory(); });
     addAction(memory, "Ustawienia rejestracji", "actionRecordingSettings",
               [this] { panelAdmin.recordingSettings(); });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Pomoc"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Pomo&c"));
     help->setObjectName(QStringLiteral("menuHelp"));
     QAction* helpAction = addAction(help, "Pomoc", "actionHelp", [this] { openHelp(); });
     helpAction->setShortcut(QKeySequence::HelpContents);
@@ -279,21 +280,22 @@ bool CMeteoDlg::eventFilter(QObject* watched, QEvent* event) {
             onClientResized(kind, {s.width(), s.height()});
         }
         break;
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            auto* w = qobject_cast<QWidget*>(watched);
-            if (w != nullptr && w->window() == this) {
-                setFocus();
-                return true;
-            }
-        }
-        break;
-    }
     default:
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void CMeteoDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape that no control of the window took (the menu bar, an
+    // open menu and the fields use them first) must never act on the window.
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        setFocus();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void CMeteoDlg::onClientResized(ResizeKind kind, ClientSize size) {
@@ -346,14 +348,15 @@ void CMeteoDlg::layoutTiles(ClientSize size) {
 
 void CMeteoDlg::toggleTopmost() {
     const bool on = appSettings.topmost == 0;
-    if (isVisible()) {
-        // Changing a window flag re-creates the native window; keep it where it is.
-        const QRect geometry = this->geometry();
-        setWindowFlag(Qt::WindowStaysOnTopHint, on);
-        setGeometry(geometry);
-        show();
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* native = windowHandle()) {
+        // Only the stacking of the existing window changes: QWidget's own
+        // setWindowFlags would hide, re-create and show it again.
+        overrideWindowFlags(flags);
+        native->setFlags(flags);
     } else {
-        setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        setWindowFlags(flags);
     }
     appSettings.topmost = on ? 1 : 0;
     topmostAction->setChecked(appSettings.topmost == 1);
@@ -422,7 +425,10 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
     }
     if (update.textChanged) {
         statusEdit->setText(QString::fromStdString(update.text));
-        tile(Quantity::TEMP)->setFocus();
+        // Not while the user works in the menu bar or an open menu.
+        if (!menuBar()->hasFocus() && QApplication::activePopupWidget() == nullptr) {
+            tile(Quantity::TEMP)->setFocus();
+        }
     }
     for (const TileCommand& c : update.tiles) {
         CValueTile* t = tile(c.quantity);

@@ -70,7 +70,8 @@ void loadTileStyle(RegistryStore& store, Quantity q, TileStyle& style) {
     readNumber(store, valueName("TEXT", q), number);
     style.text = static_cast<Colour>(number);
     readNumber(store, valueName("FONT_HEIGHT", q), style.font.height);
-    readText(store, valueName("FONT_NAME", q), style.font.faceName, LogFont::kFaceNameSize);
+    // Kept whole: a family name may be longer than the Windows record's 31 characters.
+    readText(store, valueName("FONT_NAME", q), style.font.faceName, kSettingsTextBufferSize);
     number = style.font.italic;
     readNumber(store, valueName("FONT_ITALIC", q), number);
     style.font.italic = static_cast<std::uint8_t>(number & 0xFF);
@@ -81,7 +82,7 @@ void saveTileStyle(RegistryStore& store, Quantity q, const TileStyle& style) {
     store.WriteDword(valueName("BACKGROUND", q), static_cast<std::int32_t>(style.background));
     store.WriteDword(valueName("TEXT", q), static_cast<std::int32_t>(style.text));
     store.WriteDword(valueName("FONT_HEIGHT", q), style.font.height);
-    writeText(store, valueName("FONT_NAME", q), style.font.faceName, LogFont::kFaceNameSize);
+    writeText(store, valueName("FONT_NAME", q), style.font.faceName, kSettingsTextBufferSize);
     store.WriteDword(valueName("FONT_ITALIC", q), style.font.italic);
     store.WriteDword(valueName("FONT_WEIGHT", q), style.font.weight);
 }

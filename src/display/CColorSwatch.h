@@ -2,10 +2,11 @@
 
 #include "display/Colour.h"
 
-#include <QWidget>
+#include <QAbstractButton>
 
-// A rectangle painted in one colour; a click is reported as clicked().
-class CColorSwatch : public QWidget {
+// A rectangle painted in one colour, pressed like a button (click, or Space
+// when it has the keyboard focus); the press is reported as clicked().
+class CColorSwatch : public QAbstractButton {
     Q_OBJECT
 
 public:
@@ -17,12 +18,8 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Colour swatchColour = 0x808080;

@@ -26,12 +26,15 @@ CColorsDlg::CColorsDlg(QWidget* parent) : QDialog(parent) {
     grid->addWidget(new QLabel(QStringLiteral("Tekst"), this), 0, 2, Qt::AlignHCenter);
     for (int i = 0; i < 5; ++i) {
         const QString name = QString::fromLatin1(quantityName(kAllQuantities[i]));
-        grid->addWidget(new QLabel(QString::fromUtf8(kRowLabels[i]), this), i + 1, 0);
+        const QString row = QString::fromUtf8(kRowLabels[i]);
+        grid->addWidget(new QLabel(row, this), i + 1, 0);
         backgroundSwatches[i] = new CColorSwatch(this);
         backgroundSwatches[i]->setObjectName(QStringLiteral("swatchBackground_") + name);
+        backgroundSwatches[i]->setAccessibleName(row + QStringLiteral(", tło"));
         grid->addWidget(backgroundSwatches[i], i + 1, 1);
         textSwatches[i] = new CColorSwatch(this);
         textSwatches[i]->setObjectName(QStringLiteral("swatchText_") + name);
+        textSwatches[i]->setAccessibleName(row + QStringLiteral(", tekst"));
         grid->addWidget(textSwatches[i], i + 1, 2);
         connect(backgroundSwatches[i], &CColorSwatch::clicked, this,
                 [this, i] { pickBackground(i); });

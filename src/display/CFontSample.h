@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include <QAbstractButton>
 
 // "1234567890," centred in a fixed box in a tile's value font, clipped when
-// the font is taller than the box; a click is reported as clicked().
-class CFontSample : public QWidget {
+// the font is taller than the box; pressed like a button (click, or Space when
+// it has the keyboard focus), reported as clicked().
+class CFontSample : public QAbstractButton {
     Q_OBJECT
 
 public:
@@ -15,10 +16,6 @@ public:
     // Takes the font and repaints at once.
     void setSampleFont(const QFont& font);
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 };

@@ -24,9 +24,11 @@ CFontsDlg::CFontsDlg(QWidget* parent) : QDialog(parent) {
     grid->setHorizontalSpacing(12);
     for (int i = 0; i < 5; ++i) {
         const QString name = QString::fromLatin1(quantityName(kAllQuantities[i]));
-        grid->addWidget(new QLabel(QString::fromUtf8(kRowLabels[i]), this), i, 0);
+        const QString row = QString::fromUtf8(kRowLabels[i]);
+        grid->addWidget(new QLabel(row, this), i, 0);
         samples[i] = new CFontSample(this);
         samples[i]->setObjectName(QStringLiteral("sample_") + name);
+        samples[i]->setAccessibleName(row + QStringLiteral(", czcionka"));
         grid->addWidget(samples[i], i, 1);
         connect(samples[i], &CFontSample::clicked, this, [this, i] { pickFont(i); });
     }

@@ -1,16 +1,22 @@
 #include "display/CValueTile.h"
 
+#include "display/CValueTileAccessible.h"
 #include "display/FontMapping.h"
 #include "display/ValueFormat.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -40,11 +46,37 @@ std::optional<Colour> qtColourChooser(QWidget* parent, Colour initial) {
     return makeColour(chosen.red(), chosen.green(), chosen.blue());
 }
 
+// Qt's font dialog labels its face and style lists and its size field only; a
+// screen reader needs every list and field named, so each takes the text of
+// the label of its column.
+void nameFontDialogControls(QFontDialog& dialog) {
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        QWidget* buddy = label->buddy();
+        if (buddy != nullptr && buddy->accessibleName().isEmpty()) {
+            buddy->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')));
+        }
+    }
+    const auto fields = dialog.findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
+    const auto lists = dialog.findChildren<QListView*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < std::min(fields.size(), lists.size()); ++i) {
+        // The field (the size) may have the label instead of its list.
+        const QString name = lists[i]->accessibleName().isEmpty() ? fields[i]->accessibleName()
+                                                                  : lists[i]->accessibleName();
+        for (QWidget* control :
+             {static_cast<QWidget*>(fields[i]), static_cast<QWidget*>(lists[i])}) {
+            if (control->accessibleName().isEmpty()) {
+                control->setAccessibleName(name);
+            }
+        }
+    }
+}
+
 // Qt's own font dialog without the effects (underline, strike-out): the tile
 // offers face, style and size only.
 std::optional<QFont> qtFontChooser(QWidget* parent, const QFont& initial) {
     QFontDialog dialog(initial, parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    nameFontDialogControls(dialog);
     for (QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
         if (!box->findChildren<QCheckBox*>().isEmpty()) {
             box->hide();
@@ -76,6 +108,12 @@ void CValueTile::setFontChooser(FontChooser chooser) {
 }
 
 CValueTile::CValueTile(QWidget* parent) : QWidget(parent) {
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(&CValueTileAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled)
+
     // The tile paints every pixel itself and lets the mouse through.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -98,11 +136,13 @@ void CValueTile::SetValue(double value) {
     currentValue = value;
     noData = false;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::SetNoData() {
     noData = true;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::SetKind(int source, int display, bool showUnit) {
@@ -113,6 +153,7 @@ void CValueTile::SetKind(int source, int display, bool showUnit) {
     displayKindValue = display;
     unitShown = showUnit;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::SetBlinking(bool on) {
@@ -147,7 +188,10 @@ void CValueTile::PickFont() {
     if (!chosen) {
         return;
     }
-    tileStyle.font = fromQFont(*chosen, tileStyle.font, dpiY);
+    // Confirmed without a change: the record stays exactly as it was.
+    if (!isSameDialogChoice(*chosen, initial, dpiY)) {
+        tileStyle.font = fromQFont(*chosen, tileStyle.font, dpiY);
+    }
     rebuildValueFont();
     repaintNow();
 }
@@ -173,6 +217,7 @@ void CValueTile::PickTextColour() {
 void CValueTile::setCaption(const QString& caption) {
     captionText = caption;
     repaintNow();
+    reportAccessibleChanges();
 }
 
 void CValueTile::setStyle(const TileStyle& style) {
@@ -205,6 +250,34 @@ QString CValueTile::displayText() const {
 
 bool CValueTile::hasRaisedTwo() const {
     return !noData && formatDisplayValue(0.0, displayKindValue, unitShown).raisedTwo;
+}
+
+QString CValueTile::spokenReading() const {
+    return hasRaisedTwo() ? displayText() + QChar(0x00B2) : displayText();
+}
+
+QString CValueTile::shownText() const {
+    return blankPhase ? QString() : spokenReading();
+}
+
+void CValueTile::reportAccessibleChanges() {
+    // A reader is told of a new reading, not of the blink phases.
+    const QString text = spokenReading();
+    const bool captionChanged = captionText != reportedCaption;
+    const bool textChanged = text != reportedText;
+    reportedCaption = captionText;
+    reportedText = text;
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    if (captionChanged) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (textChanged) {
+        QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&description);
+    }
 }
 
 int CValueTile::captionBandHeight() const {

@@ -76,6 +76,9 @@ public:
     // "2", see hasRaisedTwo), empty for an unknown kind.
     QString displayText() const;
     bool hasRaisedTwo() const;
+    // What the value area shows right now, as one would read it aloud: empty
+    // in the blank phase, the raised "2" written as "²".
+    QString shownText() const;
     // Height of the caption band in pixels.
     int captionBandHeight() const;
 
@@ -86,6 +89,10 @@ private:
     void onBlinkTimer();
     void repaintNow();
     void pickColour(Colour& target);
+    // Tells assistive technology about a new caption or reading; the blink
+    // phases are not reported (they come twice a second).
+    void reportAccessibleChanges();
+    QString spokenReading() const;
 
     QString captionText;
     QTimer blinkTimer;
@@ -99,4 +106,6 @@ private:
     bool noData = true;
     int sourceKindValue = 0;
     int displayKindValue = 0;
+    QString reportedCaption;
+    QString reportedText;
 };

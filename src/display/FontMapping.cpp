@@ -28,6 +28,14 @@ double cellPerEm(const QFont& font) {
     return ratio;
 }
 
+// The size in points, as the font dialog shows it.
+double dialogPoints(const QFont& font, double dpiY) {
+    if (font.pixelSize() > 0) {
+        return dpiY > 0 ? font.pixelSize() * 72.0 / dpiY : 0.0;
+    }
+    return font.pointSizeF();
+}
+
 } // namespace
 
 QFont toQFont(const LogFont& record) {
@@ -62,13 +70,12 @@ LogFont fromQFont(const QFont& font, const LogFont& previous, double dpiY) {
         const QByteArray face = font.family().toUtf8();
         record.faceName.assign(face.constData(), static_cast<std::size_t>(face.size()));
     }
-    double pixels = font.pixelSize();
-    if (pixels <= 0) {
-        pixels = font.pointSizeF() * dpiY / 72.0;
-    }
-    const int pixelSize = static_cast<int>(std::lround(pixels));
-    if (pixelSize > 0 && pixelSize != toQFont(previous).pixelSize()) {
-        record.height = -pixelSize;
+    // The dialog offers whole points, so the previous size is shown rounded:
+    // a size that rounds to the same point is no change of size (converting
+    // it back would grow or shrink the font by a pixel at every confirmation).
+    const double points = dialogPoints(font, dpiY);
+    if (points > 0 && std::lround(points) != std::lround(dialogPoints(toQFont(previous), dpiY))) {
+        record.height = -static_cast<int>(std::lround(points * dpiY / 72.0));
     }
     const int previousWeight =
         previous.weight <= 0 ? int(QFont::Normal) : std::min(previous.weight, 1000);
@@ -99,4 +106,14 @@ QFont toDialogFont(const QFont& font, double dpiY) {
         result.setPointSizeF(font.pixelSize() * 72.0 / dpiY);
     }
     return result;
+}
+
+bool isSameDialogChoice(const QFont& chosen, const QFont& offered, double dpiY) {
+    // The dialog names the installed face and style that stand in for the
+    // offered font, and lists whole points.
+    const QFontInfo shown(offered);
+    return chosen.family() == shown.family() && chosen.italic() == shown.italic() &&
+           chosen.weight() == shown.weight() && chosen.underline() == offered.underline() &&
+           chosen.strikeOut() == offered.strikeOut() &&
+           std::lround(dialogPoints(chosen, dpiY)) == std::lround(dialogPoints(offered, dpiY));
 }

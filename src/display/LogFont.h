@@ -8,8 +8,6 @@
 // only some of the fields; the others are kept so that a record saved before
 // a dialog and put back on cancel is restored exactly.
 struct LogFont {
-    static constexpr int kFaceNameSize = 32; // 31 characters and a terminator
-
     std::int32_t height = 60;
     std::int32_t width = 0;
     std::int32_t escapement = 0;
@@ -23,7 +21,9 @@ struct LogFont {
     std::uint8_t clipPrecision = 0;
     std::uint8_t quality = 0;
     std::uint8_t pitchAndFamily = 0;
-    std::string faceName = "Arial"; // UTF-8, at most 31 characters
+    // UTF-8 and whole: unlike the Windows record's 31 characters, a family
+    // name here may be longer (fontconfig names and aliases often are).
+    std::string faceName = "Arial";
 
     friend bool operator==(const LogFont&, const LogFont&) = default;
 };

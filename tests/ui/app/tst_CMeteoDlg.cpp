@@ -2,6 +2,7 @@
 // menus, keys, always-on-top, rectangle tracking, about box, help, uninstall
 // and the panel commands' failure reports.
 
+#include "AccessibilityCheck.h"
 #include "WindowTestSupport.h"
 #include "app/CMeteoDlg.h"
 #include "display/CValueTile.h"
@@ -12,10 +13,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaEnum>
 #include <QMoveEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 class UrlCatcher : public QObject {
@@ -27,6 +31,43 @@ public:
 public slots:
     void open(const QUrl& url) { urls << url; }
 };
+
+// Records the names of the events of the given types that reach a widget.
+class EventLog : public QObject {
+public:
+    EventLog(QWidget* w, QList<QEvent::Type> types, QStringList& seen)
+        : watched(std::move(types)), log(seen) {
+        w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (watched.contains(event->type())) {
+            log << QString::fromLatin1(
+                QMetaEnum::fromType<QEvent::Type>().valueToKey(event->type()));
+        }
+        return false;
+    }
+
+private:
+    QList<QEvent::Type> watched;
+    QStringList& log;
+};
+
+// The window with its open menu drawn over it, as the screen shows them.
+void saveWindowWithMenu(QWidget* window, QWidget* menu, const QString& name) {
+    const QString dir = qEnvironmentVariable("TQ820_SCREENSHOT_DIR");
+    if (dir.isEmpty()) {
+        return;
+    }
+    QPixmap picture = window->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(menu->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0)),
+                       menu->grab());
+    painter.end();
+    QDir().mkpath(dir);
+    QVERIFY(picture.save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
 
 class TestCMeteoDlg : public QObject {
     Q_OBJECT
@@ -45,8 +86,13 @@ private slots:
     void menusHoldTheirItems();
     void menuItemsOpenTheirDialogs_data();
     void menuItemsOpenTheirDialogs();
+    void everyDialogNamesItsControls_data();
+    void everyDialogNamesItsControls();
     void enterAndEscapeDoNotClose_data();
     void enterAndEscapeDoNotClose();
+    void menuBarWorksFromTheKeyboard_data();
+    void menuBarWorksFromTheKeyboard();
+    void newStatusLeavesTheMenuBarItsFocus();
     void topmostIsNormalisedAndToggles();
     void rectangleFollowsNormalStateOnly();
     void aboutBoxShowsVersionAndPicture();
@@ -228,12 +274,13 @@ void TestCMeteoDlg::menusHoldTheirItems() {
     QStringList titles;
     for (QAction* a : dlg.menuBar()->actions()) {
         titles << a->text();
-        if (a->text() == menu) {
+        if (QString(a->text()).remove(QLatin1Char('&')) == menu) {
             found = a->menu();
         }
     }
-    QCOMPARE(titles, (QStringList{"Program", "Widok", "Ustawienia", "Panel",
-                                  QStringLiteral("Pamięć"), "Pomoc"}));
+    // Each title has its own mnemonic (Alt+letter opens it).
+    QCOMPARE(titles, (QStringList{"&Program", "&Widok", "&Ustawienia", "Pa&nel",
+                                  QStringLiteral("Pa&mięć"), "Pomo&c"}));
     QVERIFY(found != nullptr);
     QStringList texts;
     for (QAction* a : found->actions()) {
@@ -281,6 +328,44 @@ void TestCMeteoDlg::menuItemsOpenTheirDialogs() {
     QVERIFY(dlg->port() == nullptr);
 }
 
+void TestCMeteoDlg::everyDialogNamesItsControls_data() {
+    QTest::addColumn<QString>("action");
+    // The button pressed in each window that opens; the last one is cancelled.
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("Kolory") << "actionColours" << QStringList{};
+    QTest::newRow("Czcionki") << "actionFonts" << QStringList{};
+    QTest::newRow("Port szeregowy") << "actionPort" << QStringList{};
+    QTest::newRow("O programie") << "actionAbout" << QStringList{};
+    QTest::newRow("question and message") << "actionUninstall" << QStringList{"yesButton"};
+}
+
+void TestCMeteoDlg::everyDialogNamesItsControls() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, buttons);
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    VERIFY_CONTROLS_NAMED(dlg.get());
+    int checked = 0;
+    // Answered first (the window closes after the check), so that a failed
+    // check cannot leave it open.
+    const auto check = [&checked](QWidget* modal) {
+        ++checked;
+        VERIFY_CONTROLS_NAMED(modal);
+    };
+    for (const QString& button : buttons) {
+        answers->add([check, button](QWidget* modal) {
+            ModalAnswerer::click(button)(modal);
+            check(modal);
+        });
+    }
+    answers->add([check](QWidget* modal) {
+        ModalAnswerer::cancel()(modal);
+        check(modal);
+    });
+    dlg->findChild<QAction*>(action)->trigger();
+    QTRY_COMPARE(checked, int(buttons.size()) + 1);
+}
+
 void TestCMeteoDlg::enterAndEscapeDoNotClose_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("target");
@@ -306,6 +391,83 @@ void TestCMeteoDlg::enterAndEscapeDoNotClose() {
     QCOMPARE(QApplication::focusWidget(), dlg.get());
 }
 
+void TestCMeteoDlg::menuBarWorksFromTheKeyboard_data() {
+    using Keys = QList<QKeyCombination>;
+    QTest::addColumn<Keys>("keys");
+    QTest::addColumn<QString>("openMenu");
+    QTest::addColumn<bool>("barHasFocus");
+    const QKeyCombination alt(Qt::Key_Alt);
+    QTest::newRow("Alt, Escape leaves the bar") << Keys{alt, Qt::Key_Escape} << QString() << false;
+    QTest::newRow("Alt, Enter opens Program") << Keys{alt, Qt::Key_Return} << "menuProgram" << true;
+    QTest::newRow("Alt, Right, Enter opens Widok")
+        << Keys{alt, Qt::Key_Right, Qt::Key_Return} << "menuView" << true;
+    QTest::newRow("Alt, Down opens Program") << Keys{alt, Qt::Key_Down} << "menuProgram" << true;
+    QTest::newRow("Alt, Down, Escape closes the menu, not the bar")
+        << Keys{alt, Qt::Key_Down, Qt::Key_Escape} << QString() << true;
+    QTest::newRow("Alt, Down, Escape, Enter opens it again")
+        << Keys{alt, Qt::Key_Down, Qt::Key_Escape, Qt::Key_Return} << "menuProgram" << true;
+    QTest::newRow("Alt, Down, Escape, Escape leaves the bar")
+        << Keys{alt, Qt::Key_Down, Qt::Key_Escape, Qt::Key_Escape} << QString() << false;
+    QTest::newRow("Alt+U opens Ustawienia")
+        << Keys{Qt::AltModifier | Qt::Key_U} << "menuSettings" << true;
+    QTest::newRow("Alt+C opens Pomoc") << Keys{Qt::AltModifier | Qt::Key_C} << "menuHelp" << true;
+}
+
+void TestCMeteoDlg::menuBarWorksFromTheKeyboard() {
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, openMenu);
+    QFETCH(bool, barHasFocus);
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    QMenuBar* bar = dlg->menuBar();
+    for (QKeyCombination key : keys) {
+        // Keys go where the keyboard focus is: the window, the bar or the open menu.
+        QWidget* target = QApplication::activePopupWidget();
+        if (target == nullptr) {
+            target =
+                QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : dlg.get();
+        }
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    }
+    if (openMenu.isEmpty()) {
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    } else {
+        auto* menu = dlg->findChild<QMenu*>(openMenu);
+        QVERIFY(menu != nullptr);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(QApplication::activePopupWidget(), menu);
+        if (QTest::currentDataTag() == QStringLiteral("Alt, Right, Enter opens Widok")) {
+            saveWindowWithMenu(dlg.get(), menu, QStringLiteral("menu_from_keyboard"));
+        }
+        menu->close();
+    }
+    QCOMPARE(bar->hasFocus() || bar->activeAction() != nullptr, barHasFocus);
+    QVERIFY(dlg->isVisible());
+}
+
+void TestCMeteoDlg::newStatusLeavesTheMenuBarItsFocus() {
+    auto dlg = startWindow();
+    QVERIFY(dlg);
+    dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    QMenuBar* bar = dlg->menuBar();
+    QTest::keyClick(dlg.get(), Qt::Key_Alt);
+    QTRY_VERIFY(bar->hasFocus());
+    // A new status text moves the focus to the temperature tile, but not
+    // away from a user working in the menu bar.
+    dlg->updateStatus(true);
+    QCOMPARE(dlg->statusLine()->text(),
+             QStringLiteral("Komunikacja została nawiązana. Brak podłączonych urządzeń do panelu "
+                            "TQ-820. "));
+    QVERIFY(bar->hasFocus());
+    QVERIFY(bar->activeAction() != nullptr);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    dlg->updateStatus(false);
+    QCOMPARE(QApplication::focusWidget(), dlg->tile(Quantity::TEMP));
+}
+
 void TestCMeteoDlg::topmostIsNormalisedAndToggles() {
     AppSettings s;
     s.topmost = 5;
@@ -316,20 +478,38 @@ void TestCMeteoDlg::topmostIsNormalisedAndToggles() {
     QCOMPARE(dlg->settings().topmost, 1);
     QVERIFY(action->isChecked());
     QVERIFY(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(dlg->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 
-    const QRect before = dlg->frameGeometry();
+    // Only the stacking changes: the same native window, never hidden, moved
+    // or resized (which a user would see as a flash).
+    QCoreApplication::processEvents();
+    const QRect frame = dlg->frameGeometry();
+    const QRect inner = dlg->geometry();
+    const QWindow* native = dlg->windowHandle();
+    const WId id = dlg->winId();
+    QStringList seen;
+    EventLog log(dlg.get(),
+                 {QEvent::Hide, QEvent::Show, QEvent::WinIdChange, QEvent::Move, QEvent::Resize,
+                  QEvent::PlatformSurface},
+                 seen);
     const struct {
         int topmost;
         bool checked;
     } steps[] = {{0, false}, {1, true}, {0, false}};
     for (const auto& step : steps) {
         action->trigger();
+        QCoreApplication::processEvents();
         QCOMPARE(dlg->settings().topmost, step.topmost);
         QCOMPARE(action->isChecked(), step.checked);
         QCOMPARE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint), step.checked);
-        QTRY_VERIFY(dlg->isVisible());
-        QTRY_COMPARE(dlg->frameGeometry(), before);
+        QCOMPARE(dlg->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), step.checked);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->windowHandle(), native);
+        QCOMPARE(dlg->winId(), id);
+        QCOMPARE(dlg->frameGeometry(), frame);
+        QCOMPARE(dlg->geometry(), inner);
     }
+    QVERIFY2(seen.isEmpty(), qPrintable(seen.join(QStringLiteral(", "))));
 }
 
 void TestCMeteoDlg::rectangleFollowsNormalStateOnly() {

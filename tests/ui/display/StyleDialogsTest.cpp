@@ -1,3 +1,4 @@
+#include "AccessibilityCheck.h"
 #include "Screenshot.h"
 #include "display/CColorSwatch.h"
 #include "display/CColorsDlg.h"
@@ -172,6 +173,49 @@ private slots:
         QCOMPARE(styles(), before);
     }
 
+    // Without a mouse: Tab reaches a swatch or sample, Space opens its chooser.
+    void swatchesAndSamplesWorkFromTheKeyboard_data() {
+        QTest::addColumn<bool>("fonts");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("colour swatch") << false << "swatchText_RH";
+        QTest::newRow("font sample") << true << "sample_PRESS";
+    }
+    void swatchesAndSamplesWorkFromTheKeyboard() {
+        QFETCH(bool, fonts);
+        QFETCH(QString, target);
+        int chosen = 0;
+        CValueTile::setColourChooser([&chosen](QWidget*, Colour c) -> std::optional<Colour> {
+            ++chosen;
+            return c;
+        });
+        CValueTile::setFontChooser([&chosen](QWidget*, const QFont& f) -> std::optional<QFont> {
+            ++chosen;
+            return f;
+        });
+        bool reached = false;
+        whenModal([&](QWidget* dialog) {
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            for (int i = 0; i < 30 && !reached; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                reached = QApplication::focusWidget()->objectName() == target;
+            }
+            if (reached) {
+                saveScreenshot(dialog, fonts ? QStringLiteral("fonts_dialog_keyboard")
+                                             : QStringLiteral("colours_dialog_keyboard"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            }
+            click(dialog, QStringLiteral("cancelButton"));
+        });
+        if (fonts) {
+            runFontsDialog(&window, tiles);
+        } else {
+            runColorsDialog(&window, tiles);
+        }
+        QVERIFY2(reached, qPrintable(target));
+        QCOMPARE(chosen, 1);
+    }
+
     void qtColourDialogIsOffered() {
         // No hook: Qt's own colour dialog, answered like a user would.
         bool chooserSeen = false;
@@ -186,6 +230,7 @@ private slots:
                     colourDialog->setCurrentColor(QColor(10, 20, 30));
                     chooserSeen = true;
                     colourDialog->accept();
+                    VERIFY_CONTROLS_NAMED(colourDialog);
                 },
                 dialog);
             click(dialog, QStringLiteral("swatchBackground_SPEED"));
@@ -289,6 +334,7 @@ private slots:
                     fontDialog->setCurrentFont(font);
                     chooserSeen = true;
                     fontDialog->accept();
+                    VERIFY_CONTROLS_NAMED(fontDialog);
                 },
                 dialog);
             click(dialog, QStringLiteral("sample_SPEED"));
@@ -298,6 +344,76 @@ private slots:
         QVERIFY(chooserSeen);
         QCOMPARE(tiles[3]->style().font.weight, 700);
         tiles[3]->ApplyFont(defaultTileStyle(Quantity::SPEED).font);
+    }
+
+    // Qt's font dialog lists whole points: a round trip through it that
+    // changes nothing must leave the record as it was, and a change must not
+    // drift on the next round trip.
+    void qtFontDialogRoundTripsWithoutDrift_data() {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("weight");
+        QTest::addColumn<int>("italic");
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("expectedHeight");
+        // points 0: OK without a change; else that size is chosen.
+        QTest::newRow("default, unchanged") << 60 << 0 << 0 << QString() << 0 << 60;
+        QTest::newRow("em height 33 bold, unchanged") << -33 << 700 << 0 << QString() << 0 << -33;
+        QTest::newRow("italic byte 255, unchanged") << 48 << 400 << 255 << QString() << 0 << 48;
+        QTest::newRow("other face, same size") << 60 << 0 << 0 << "Liberation Serif" << 0 << 60;
+        QTest::newRow("31 points") << 60 << 0 << 0 << QString() << 31 << -41;
+        QTest::newRow("30 points") << -37 << 0 << 0 << QString() << 30 << -40;
+    }
+    void qtFontDialogRoundTripsWithoutDrift() {
+        QFETCH(int, height);
+        QFETCH(int, weight);
+        QFETCH(int, italic);
+        QFETCH(QString, face);
+        QFETCH(int, points);
+        QFETCH(int, expectedHeight);
+        CValueTile* tile = tiles[0];
+        LogFont record;
+        record.height = height;
+        record.weight = weight;
+        record.italic = static_cast<std::uint8_t>(italic);
+        record.width = 7;
+        record.quality = 3;
+        tile->ApplyFont(record);
+        const int pixelsBefore = tile->valueFont().pixelSize();
+
+        for (int round = 0; round < 2; ++round) {
+            bool chooserSeen = false;
+            const bool change = round == 0 && (points > 0 || !face.isEmpty());
+            whenModal([&](QWidget* chooser) {
+                auto* fontDialog = qobject_cast<QFontDialog*>(chooser);
+                QVERIFY(fontDialog != nullptr);
+                if (change) {
+                    QFont font = fontDialog->currentFont();
+                    if (!face.isEmpty()) {
+                        font.setFamily(face);
+                    }
+                    if (points > 0) {
+                        font.setPointSize(points);
+                    }
+                    fontDialog->setCurrentFont(font);
+                }
+                chooserSeen = true;
+                fontDialog->accept();
+            });
+            tile->PickFont();
+            QVERIFY(chooserSeen);
+            LogFont expected = record;
+            expected.height = expectedHeight;
+            if (!face.isEmpty()) {
+                expected.faceName = face.toStdString();
+            }
+            QCOMPARE(tile->style().font.height, expected.height);
+            QCOMPARE(tile->style().font, expected);
+            if (expectedHeight == height) {
+                QCOMPARE(tile->valueFont().pixelSize(), pixelsBefore);
+            }
+        }
+        tile->ApplyFont(defaultTileStyle(Quantity::TEMP).font);
     }
 };
 

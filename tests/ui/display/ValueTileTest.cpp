@@ -2,6 +2,7 @@
 #include "display/CValueTile.h"
 #include "display/FontMapping.h"
 
+#include <QAccessible>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
@@ -227,6 +228,44 @@ private slots:
         QCOMPARE(shot.pixelColor(0, 0), qcolour(0x643200));
         QCOMPARE(shot.pixelColor(0, shot.height() - 1), qcolour(0xFFDAB8));
         QVERIFY(tile->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    // A screen reader hears the caption as the name and what the value area
+    // shows as the description (and value).
+    void screenReadersReadCaptionAndShownText_data() {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("display");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("temperature") << 3 << 3 << 21.5 << QStringLiteral("21.5 °C");
+        QTest::newRow("direction") << 4 << 4 << 270.0 << QStringLiteral("270 °");
+        QTest::newRow("raised two") << 2 << 1 << 100.0 << QStringLiteral("147.0 W/m²");
+        QTest::newRow("no data") << 5 << 5 << qQNaN() << QStringLiteral("???");
+        QTest::newRow("unknown kind") << 0 << 0 << 12.5 << QString();
+    }
+    void screenReadersReadCaptionAndShownText() {
+        QFETCH(int, source);
+        QFETCH(int, display);
+        QFETCH(double, value);
+        QFETCH(QString, shown);
+        auto tile = makeTile(display);
+        tile->SetKind(source, display, true);
+        if (!qIsNaN(value)) {
+            tile->SetValue(value);
+        }
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(tile.get());
+        QVERIFY(reader != nullptr);
+        QCOMPARE(reader->role(), QAccessible::StaticText);
+        QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Temperatura"));
+        QCOMPARE(reader->text(QAccessible::Description), shown);
+        QCOMPARE(reader->text(QAccessible::Value), shown);
+        // Nothing while the value area is blank.
+        tile->SetBlinking(true);
+        QTRY_VERIFY_WITH_TIMEOUT(tile->blinkPhase(), 2000);
+        QCOMPARE(reader->text(QAccessible::Description), QString());
+        QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Temperatura"));
+        tile->SetBlinking(false);
+        QCOMPARE(reader->text(QAccessible::Description), shown);
     }
 };
 

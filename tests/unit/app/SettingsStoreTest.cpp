@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"PORT_NR", text("12345")}, MissingCase{"PORT_NR", text("12")},
         MissingCase{"PORT_NR", {RegistryStore::kTypeDword, {1, 0}}},
         MissingCase{"PORT_NR", {RegistryStore::kTypeBinary, {1, 0, 0, 0}}},
-        MissingCase{"FONT_NAME_TEMP", text(std::string(32, 'F'))},
+        MissingCase{"FONT_NAME_TEMP", text(std::string(256, 'F'))},
         MissingCase{"FONT_NAME_TEMP", number(7)}, MissingCase{"FILE_INTERVAL", number(0)},
         MissingCase{"FILE_INTERVAL", number(-3)}, MissingCase{"FILE_INTERVAL", number(86400)},
         // A window without width or height could not be seen.
@@ -159,14 +159,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsStore, LongestValidTextsAndLimitsAreAccepted) {
     MemoryRegistryStore store;
     store.setString(kKey, "FILE_NAME", std::string(255, 'n'));
-    store.setString(kKey, "FONT_NAME_SPEED", std::string(31, 'f'));
+    store.setString(kKey, "FONT_NAME_SPEED", std::string(255, 'f'));
     store.setDword(kKey, "FILE_INTERVAL", 86399);
     store.setDword(kKey, "WINDOW_LEFT", 699);
     AppSettings settings;
     auto styles = defaultStyles();
     loadSettings(store, settings, styles);
     EXPECT_EQ(settings.recordFileName.size(), 255u);
-    EXPECT_EQ(styles[quantityIndex(Quantity::SPEED)].font.faceName, std::string(31, 'f'));
+    EXPECT_EQ(styles[quantityIndex(Quantity::SPEED)].font.faceName, std::string(255, 'f'));
     EXPECT_EQ(settings.recordIntervalSeconds, 86399);
     EXPECT_EQ(settings.windowRect, (WindowRect{699, 100, 700, 500}));
 }
@@ -248,6 +248,30 @@ TEST(SettingsStore, AKeyThatCannotBeCreatedLeavesEveryDefault) {
     EXPECT_FALSE(store.isOpen());
 }
 
+// A font family's name may be longer than the 31 characters of the Windows
+// font record; the whole font comes back, not its size in another face.
+TEST(SettingsStore, LongFaceNamesAreWrittenAndReadBackWhole) {
+    for (const std::size_t length : {32u, 64u, 255u}) {
+        MemoryRegistryStore store;
+        AppSettings settings;
+        auto styles = defaultStyles();
+        loadSettings(store, settings, styles);
+        LogFont& font = styles[quantityIndex(Quantity::PRESS)].font;
+        font.faceName = "Rodzina " + std::string(length - 8, 'z');
+        font.height = -37;
+        font.weight = 700;
+        font.italic = 1;
+        saveSettings(store, settings, styles, 1920, 1080);
+        ASSERT_EQ(store.key(kKey)->count("FONT_NAME_PRESS"), 1u) << length;
+        EXPECT_EQ(store.key(kKey)->at("FONT_NAME_PRESS").data.size(), length + 1);
+
+        AppSettings reloaded;
+        auto reloadedStyles = defaultStyles();
+        loadSettings(store, reloaded, reloadedStyles);
+        EXPECT_EQ(reloadedStyles[quantityIndex(Quantity::PRESS)].font, font) << length;
+    }
+}
+
 TEST(SettingsStore, TooLongTextsAreNotWrittenSoTheStoredOnesStay) {
     MemoryRegistryStore store;
     store.setString(kKey, "FILE_NAME", "/stary.csv");
@@ -256,7 +280,7 @@ TEST(SettingsStore, TooLongTextsAreNotWrittenSoTheStoredOnesStay) {
     auto styles = defaultStyles();
     loadSettings(store, settings, styles);
     settings.recordFileName = std::string(256, 'x');
-    styles[quantityIndex(Quantity::TEMP)].font.faceName = std::string(32, 'y');
+    styles[quantityIndex(Quantity::TEMP)].font.faceName = std::string(256, 'y');
     saveSettings(store, settings, styles, 1920, 1080);
     AppSettings reloaded;
     auto reloadedStyles = defaultStyles();
