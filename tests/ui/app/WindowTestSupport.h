@@ -31,6 +31,9 @@ public:
 
     void add(Step step) { steps.push_back(std::move(step)); }
     int pending() const { return static_cast<int>(steps.size()); }
+    // A modal window with this object name is left alone: one that stays open
+    // without blocking (QDialog::open) while the steps answer what it shows.
+    void ignore(const QString& objectName) { ignored << objectName; }
 
     QStringList seen;
     QList<QMessageBox::Icon> icons;
@@ -62,7 +65,7 @@ private:
     void check() {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || modal == lastHandled.data() || steps.empty() ||
-            !modal->isVisible()) {
+            !modal->isVisible() || ignored.contains(modal->objectName())) {
             return;
         }
         lastHandled = modal;
@@ -80,6 +83,7 @@ private:
 
     QTimer poll;
     std::deque<Step> steps;
+    QStringList ignored;
     QPointer<QWidget> lastHandled;
 };
 
