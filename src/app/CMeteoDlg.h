@@ -20,6 +20,7 @@
 #include <optional>
 
 class CComPort;
+class CMemoryDlg;
 class CValueTile;
 class QAction;
 class QLineEdit;
@@ -72,15 +73,26 @@ public:
     void uninstall();
     void resetPanel();
     void eraseMemory();
+    void startMemoryRead();
 
-    // PollHost (the administration and memory dialogs are not part of this
-    // window yet, so their hooks are those of a host with no dialog open)
+    // PollHost (the administration dialogs are not part of this window yet,
+    // so their hooks are those of a host with no dialog open)
     void sendBytes(const std::uint8_t* bytes, int count) override;
     void restartPollTimer() override;
     void startConfirmationTimer(ConfirmationTimer timer) override;
     void updateStatus(bool linkUp) override;
     void showMessage(const std::string& text) override;
     void askQuestion(const std::string& text, std::function<void(bool yes)> answer) override;
+    // The memory hooks go to the memory dialog ("Pamięć"), once it exists.
+    void memoryStepProgress() override;
+    void memoryAppendByte(std::uint8_t byte) override;
+    void memoryFinishProgress() override;
+    void memoryDecode() override;
+    int memoryLastByte() const override;
+    void memoryAbort() override;
+    void memoryReset() override;
+    bool memoryStopRequested() const override;
+    bool memoryCanTakeMore() const override;
 
     // PortOwner
     QWidget* dialogParent() override { return this; }
@@ -131,4 +143,6 @@ private:
     std::unique_ptr<CComPort> serialPort;
     QTimer pollTimer;
     std::array<QTimer, 5> confirmationTimers; // by ConfirmationTimer
+
+    CMemoryDlg* memoryDlg = nullptr; // made at the first download, then reused
 };

@@ -213,7 +213,8 @@ void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::newRow("Ustawienia") << "Ustawienia" << QStringList{"Port szeregowy"};
     QTest::newRow("Panel") << "Panel" << QStringList{"Reset"};
     QTest::newRow("Pamięć") << QStringLiteral("Pamięć")
-                            << QStringList{QStringLiteral("Usuń zawartość pamięci")};
+                            << QStringList{QStringLiteral("Odczyt danych"),
+                                           QStringLiteral("Usuń zawartość pamięci")};
     QTest::newRow("Pomoc") << "Pomoc" << QStringList{"Pomoc", "O programie"};
 }
 
