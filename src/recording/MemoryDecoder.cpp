@@ -55,20 +55,19 @@ struct RunningTime {
         // Every field has two digits after advance(), whatever the header
         // held: minute and hour are reduced, the day is at most 31 and the
         // month at most 15.
-        std::string s;
-        s.reserve(11);
-        const auto two = [&s](int v) {
-            s += static_cast<char>('0' + (v / 10) % 10);
-            s += static_cast<char>('0' + v % 10);
+        char s[11];
+        const auto two = [&s](int at, int v) {
+            s[at] = static_cast<char>('0' + (v / 10) % 10);
+            s[at + 1] = static_cast<char>('0' + v % 10);
         };
-        two(month);
-        s += '-';
-        two(day);
-        s += ' ';
-        two(hour);
-        s += ':';
-        two(minute);
-        return s;
+        two(0, month);
+        s[2] = '-';
+        two(3, day);
+        s[5] = ' ';
+        two(6, hour);
+        s[8] = ':';
+        two(9, minute);
+        return std::string(s, sizeof s);
     }
 };
 
@@ -106,6 +105,8 @@ std::vector<MemoryRecord> decodeMemory(const std::uint8_t* bytes, int length) {
     if (bytes == nullptr || length < kHeaderSize || bytes[0] != kBlockStart) {
         return records;
     }
+    // At most one record for every two bytes after the first header.
+    records.reserve(static_cast<std::size_t>(length / 2));
     const int end = length - 1; // the end marker
     int p = 0;
     while (p < end) {
