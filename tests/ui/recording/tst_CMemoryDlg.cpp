@@ -223,8 +223,6 @@ private slots:
     void emptyMemory();
     void nextDownloadReusesTheDialog();
     void saveDialogStartsEmptyAsText();
-    void exportWritesTheChosenLayout_data();
-    void exportWritesTheChosenLayout();
     void exportAsksBeforeUsingAnExistingFile_data();
     void exportAsksBeforeUsingAnExistingFile();
     void exportToAnUnavailableFile_data();
@@ -493,29 +491,6 @@ void TestCMemoryDlg::saveDialogStartsEmptyAsText() {
     combo->setCurrentIndex(1);
     QVERIFY(d.csv());
     saveScreenshot(&d, QStringLiteral("memory_save_as"));
-}
-
-void TestCMemoryDlg::exportWritesTheChosenLayout_data() {
-    QTest::addColumn<bool>("csv");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("Format tekstowy") << false << kTextFile;
-    QTest::newRow("Lista rozdzielana") << true << kListFile;
-}
-
-void TestCMemoryDlg::exportWritesTheChosenLayout() {
-    QFETCH(bool, csv);
-    QFETCH(QByteArray, expected);
-    MemoryRig rig;
-    rig.engine.start();
-    rig.startDownload();
-    QTRY_VERIFY(showsList(rig.dialog));
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pamięć.dat"));
-    answers->add(saveAs(path, csv));
-    child<QPushButton>(rig.dialog, "saveAsButton")->click();
-    QCOMPARE(answers->seen, QStringList{QStringLiteral("Zapisz")});
-    QCOMPARE(contents(path), expected);
-    QVERIFY(rig.dialog.isVisible());
 }
 
 void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile_data() {
