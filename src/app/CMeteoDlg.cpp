@@ -7,6 +7,7 @@
 #include "display/CColorsDlg.h"
 #include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
+#include "recording/CMemoryDlg.h"
 #include "serial/CComPort.h"
 
 #include <QApplication>
@@ -167,6 +168,7 @@ void CMeteoDlg::createMenus() {
 
     QMenu* memory = menuBar()->addMenu(QStringLiteral("Pa&mięć"));
     memory->setObjectName(QStringLiteral("menuMemory"));
+    addAction(memory, "Odczyt danych", "actionMemoryRead", [this] { startMemoryRead(); });
     addAction(memory, "Usuń zawartość pamięci", "actionErase", [this] { eraseMemory(); });
     addAction(memory, "Ustawienia rejestracji", "actionRecordingSettings",
               [this] { panelAdmin.recordingSettings(); });
@@ -394,6 +396,62 @@ void CMeteoDlg::resetPanel() {
 
 void CMeteoDlg::eraseMemory() {
     engine.requestErase();
+}
+
+void CMeteoDlg::startMemoryRead() {
+    if (memoryDlg == nullptr) {
+        memoryDlg = new CMemoryDlg(this);
+    }
+    engine.beginMemoryRead(); // resets the dialog and asks for the firmware version
+    memoryDlg->startReading();
+}
+
+void CMeteoDlg::memoryStepProgress() {
+    if (memoryDlg != nullptr) {
+        memoryDlg->StepProgress();
+    }
+}
+
+void CMeteoDlg::memoryAppendByte(std::uint8_t byte) {
+    if (memoryDlg != nullptr) {
+        memoryDlg->AppendByte(byte);
+    }
+}
+
+void CMeteoDlg::memoryFinishProgress() {
+    if (memoryDlg != nullptr) {
+        memoryDlg->FinishProgress();
+    }
+}
+
+void CMeteoDlg::memoryDecode() {
+    if (memoryDlg != nullptr) {
+        memoryDlg->DecodeMemory();
+    }
+}
+
+int CMeteoDlg::memoryLastByte() const {
+    return memoryDlg != nullptr ? memoryDlg->LastByte() : 0xFF;
+}
+
+void CMeteoDlg::memoryAbort() {
+    if (memoryDlg != nullptr) {
+        memoryDlg->Abort();
+    }
+}
+
+void CMeteoDlg::memoryReset() {
+    if (memoryDlg != nullptr) {
+        memoryDlg->Reset();
+    }
+}
+
+bool CMeteoDlg::memoryStopRequested() const {
+    return memoryDlg != nullptr && memoryDlg->stopRequested();
+}
+
+bool CMeteoDlg::memoryCanTakeMore() const {
+    return memoryDlg != nullptr && memoryDlg->canTakeMore();
 }
 
 void CMeteoDlg::sendBytes(const std::uint8_t* bytes, int count) {

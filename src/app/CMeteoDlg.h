@@ -21,6 +21,7 @@
 #include <optional>
 
 class CComPort;
+class CMemoryDlg;
 class CValueTile;
 class QAction;
 class QLineEdit;
@@ -73,9 +74,9 @@ public:
     void uninstall();
     void resetPanel();
     void eraseMemory();
+    void startMemoryRead();
 
-    // PollHost (dialog hooks not overridden here are those of a host with no
-    // dialog open)
+    // PollHost
     void sendBytes(const std::uint8_t* bytes, int count) override;
     void restartPollTimer() override;
     void startConfirmationTimer(ConfirmationTimer timer) override;
@@ -87,6 +88,16 @@ public:
     void showPanelSettings() override { panelAdmin.showPanelSettings(); }
     void showPowerSaving() override { panelAdmin.showPowerSaving(); }
     void showPanelClock() override { panelAdmin.showPanelClock(); }
+    // The memory hooks go to the memory dialog ("Pamięć"), once it exists.
+    void memoryStepProgress() override;
+    void memoryAppendByte(std::uint8_t byte) override;
+    void memoryFinishProgress() override;
+    void memoryDecode() override;
+    int memoryLastByte() const override;
+    void memoryAbort() override;
+    void memoryReset() override;
+    bool memoryStopRequested() const override;
+    bool memoryCanTakeMore() const override;
 
     // PortOwner
     QWidget* dialogParent() override { return this; }
@@ -139,4 +150,6 @@ private:
     std::unique_ptr<CComPort> serialPort;
     QTimer pollTimer;
     std::array<QTimer, 5> confirmationTimers; // by ConfirmationTimer
+
+    CMemoryDlg* memoryDlg = nullptr; // made at the first download, then reused
 };

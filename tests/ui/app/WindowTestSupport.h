@@ -31,6 +31,9 @@ public:
 
     void add(Step step) { steps.push_back(std::move(step)); }
     int pending() const { return static_cast<int>(steps.size()); }
+    // A modal window with this object name is left alone: one that stays open
+    // without blocking (QDialog::open) while the steps answer what it shows.
+    void ignore(const QString& objectName) { ignored << objectName; }
 
     QStringList seen;
     QList<QMessageBox::Icon> icons;
@@ -61,7 +64,8 @@ private:
 
     void check() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || handled.contains(modal) || steps.empty() || !modal->isVisible()) {
+        if (modal == nullptr || handled.contains(modal) || steps.empty() || !modal->isVisible() ||
+            ignored.contains(modal->objectName())) {
             return;
         }
         // Handled while it stays open: a dialog that is active again after a
@@ -92,6 +96,7 @@ private:
     QTimer poll;
     std::deque<Step> steps;
     QList<QPointer<QObject>> handled;
+    QStringList ignored;
 };
 
 // Writes the widget's picture into $TQ820_SCREENSHOT_DIR (when set).

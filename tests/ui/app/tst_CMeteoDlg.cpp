@@ -261,7 +261,8 @@ void TestCMeteoDlg::menusHoldTheirItems_data() {
                            << QStringList{"Informacje o panelu", "Data i czas", "Reset",
                                           QStringLiteral("Tryb oszczędzania energii")};
     QTest::newRow("Pamięć") << QStringLiteral("Pamięć")
-                            << QStringList{QStringLiteral("Usuń zawartość pamięci"),
+                            << QStringList{QStringLiteral("Odczyt danych"),
+                                           QStringLiteral("Usuń zawartość pamięci"),
                                            QStringLiteral("Ustawienia rejestracji")};
     QTest::newRow("Pomoc") << "Pomoc" << QStringList{"Pomoc", "O programie"};
 }

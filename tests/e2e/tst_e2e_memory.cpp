@@ -1,0 +1,300 @@
+// The panel memory of tq820-sim downloaded by the real main window, shown in
+// "Pamięć" and exported in both layouts. What the simulator stored is known
+// from its own model, built here with the same options and fed the same
+// control lines: its records as the panel meant them, never through the
+// program's decoder.
+
+#include "MemoryFormat.h"
+#include "PanelModel.h"
+#include "SimProcess.h"
+#include "WindowTestSupport.h"
+#include "app/CMeteoDlg.h"
+#include "recording/CMemoryDlg.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <array>
+#include <functional>
+#include <memory>
+
+using namespace tq820sim;
+
+namespace {
+
+constexpr int kCom = 23;
+const char* const kClock = "2026-03-01 00:30:00";
+constexpr int kSeed = 7;
+// After the built-in history (every layout, special codes, an empty block,
+// days rolling over into March), records of every quantity each minute
+// until the memory is full.
+const QStringList kFillControls{"settings 1 16", "reset", "speedup 1000000"};
+
+PanelModel expectedPanel() {
+    PanelOptions options;
+    options.clock = CivilTime{2026, 3, 1, 0, 30, 0};
+    options.seed = kSeed;
+    PanelModel panel(options);
+    panel.storeSettings(1, 0x10);
+    panel.reset();
+    panel.setSpeedUp(1000000);
+    panel.advanceTo(60'000);
+    return panel;
+}
+
+// The five texts of the special codes, in the order of memory::Special.
+const std::array<const char*, 5> kSpecialTexts{"Brak rekordu", "Błąd rekordu", "Błąd kalibracji",
+                                               "Błąd pomiaru", "Brak danych"};
+
+// The special code `value` stands for (0..4), or -1 for a measurement.
+int special(int value, int (*code)(memory::Special)) {
+    for (int s = 0; s < 5; ++s) {
+        if (value == code(static_cast<memory::Special>(s))) {
+            return s;
+        }
+    }
+    return -1;
+}
+
+struct Value {
+    int number;
+    int (*code)(memory::Special);
+    bool tenths;
+};
+
+QString valueText(const Value& v) {
+    return v.tenths ? QString::number(v.number / 10.0, 'f', 1) : QString::number(v.number);
+}
+
+QString timeText(const CivilTime& t) {
+    return QString::asprintf("%02d-%02d %02d:%02d", t.month, t.day, t.hour, t.minute);
+}
+
+// The values a record holds, in the order temperature, humidity, pressure,
+// direction, speed; absent ones are left out.
+QList<Value> valuesOf(const StoredRecord& r) {
+    QList<Value> values;
+    if (memory::hasTemperatureHumidity(r.layout)) {
+        values << Value{r.values.temperatureTenths, memory::temperatureSpecial, true}
+               << Value{r.values.humidityTenths, memory::humiditySpecial, true};
+    }
+    if (memory::hasPressure(r.layout)) {
+        values << Value{r.values.pressureTenths, memory::pressureSpecial, true};
+    }
+    if (memory::hasWind(r.layout)) {
+        values << Value{r.values.directionDegrees, memory::directionSpecial, false}
+               << Value{r.values.speedTenths, memory::speedSpecial, true};
+    }
+    return values;
+}
+
+QList<QStringList> expectedRows(const std::vector<StoredRecord>& records) {
+    QList<QStringList> rows;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const StoredRecord& r = records[i];
+        QStringList row{QString::number(i + 1), timeText(r.time), "", "", "", "", ""};
+        const QList<Value> values = valuesOf(r);
+        QList<int> columns;
+        if (memory::hasTemperatureHumidity(r.layout)) {
+            columns << 2 << 3;
+        }
+        if (memory::hasPressure(r.layout)) {
+            columns << 4;
+        }
+        if (memory::hasWind(r.layout)) {
+            columns << 5 << 6;
+        }
+        for (int k = 0; k < values.size(); ++k) {
+            const int s = special(values[k].number, values[k].code);
+            row[columns[k]] =
+                s >= 0 ? QString::fromUtf8(kSpecialTexts[std::size_t(s)]) : valueText(values[k]);
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+QByteArray expectedFile(const std::vector<StoredRecord>& records, bool csv) {
+    const QByteArray sep = csv ? "," : "\t";
+    QByteArray out;
+    int previousLayout = -1;
+    for (const StoredRecord& r : records) {
+        if (r.layout != previousLayout) {
+            QByteArrayList captions{"Data i Godzina"};
+            if (memory::hasTemperatureHumidity(r.layout)) {
+                captions << "Temperatura"
+                         << "Wilgotno\x9c\xe6";
+            }
+            if (memory::hasPressure(r.layout)) {
+                captions << "Ci\x9cnienie";
+            }
+            if (memory::hasWind(r.layout)) {
+                captions << "Kierunek"
+                         << "Pr\xea"
+                            "dko\x9c\xe6";
+            }
+            out += captions.join(sep) + "\r\n";
+            previousLayout = r.layout;
+        }
+        out += timeText(r.time).toLatin1() + (csv ? "" : "   ") + sep;
+        const QList<Value> values = valuesOf(r);
+        // Spaces after a value and after "???", by quantity.
+        QList<std::pair<int, int>> padding;
+        if (memory::hasTemperatureHumidity(r.layout)) {
+            padding << std::pair{7, 8} << std::pair{6, 7};
+        }
+        if (memory::hasPressure(r.layout)) {
+            padding << std::pair{4, 6};
+        }
+        if (memory::hasWind(r.layout)) {
+            padding << std::pair{7, 7} << std::pair{4, 5};
+        }
+        QByteArrayList fields;
+        for (int k = 0; k < values.size(); ++k) {
+            const bool unknown = special(values[k].number, values[k].code) >= 0;
+            QByteArray field = unknown ? QByteArray("???") : valueText(values[k]).toLatin1();
+            if (!csv) {
+                field += QByteArray(unknown ? padding[k].second : padding[k].first, ' ');
+            }
+            fields << field;
+        }
+        out += fields.join(sep) + "\r\n";
+    }
+    return out;
+}
+
+QList<QStringList> listRows(const QTreeView* view) {
+    const QAbstractItemModel* model = view->model();
+    QList<QStringList> rows;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            row << model->index(r, c).data().toString();
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+// Runs the event loop until `done` holds or the time is up. Unlike
+// QTRY_VERIFY, which sleeps between its checks, the loop handles every byte
+// as it arrives, as the program's own loop does.
+bool runUntil(const std::function<bool()>& done, int timeoutMs) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    check.start(20);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class TestE2eMemory : public QObject {
+    Q_OBJECT
+
+private slots:
+    void downloadListAndExportAFullMemory();
+};
+
+void TestE2eMemory::downloadListAndExportAFullMemory() {
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("XDG_CACHE_HOME", config.filePath(QStringLiteral("cache")).toUtf8());
+
+    SimProcess sim;
+    QVERIFY(sim.start(config.path(), kCom,
+                      {"--fast", "--clock", kClock, "--seed", QString::number(kSeed)}));
+    for (const QString& c : kFillControls) {
+        QVERIFY(sim.command(c).startsWith(QStringLiteral("ok")));
+    }
+    const PanelModel panel = expectedPanel();
+    const std::vector<StoredRecord>& stored = panel.storedRecords();
+    // The simulator records what its model here did (same minute, same
+    // records) until its memory is full; then it records nothing more.
+    QTRY_COMPARE_WITH_TIMEOUT(sim.stateValue(QStringLiteral("records")), double(stored.size()),
+                              10000);
+    QCOMPARE(sim.stateValue(QStringLiteral("memory-bytes")), double(panel.memoryUsed()));
+    QVERIFY(panel.memoryUsed() > 4000);
+    QVERIFY(stored.size() > 400);
+    std::array<bool, memory::layoutCount> layouts{};
+    for (const StoredRecord& r : stored) {
+        layouts[std::size_t(r.layout)] = true;
+    }
+    QVERIFY(std::all_of(layouts.begin(), layouts.end(), [](bool seen) { return seen; }));
+
+    ModalAnswerer answers;
+    answers.ignore(QStringLiteral("memoryDlg"));
+    CMeteoDlg window;
+    window.settings().portNumber = kCom;
+    window.initialise();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine()->text(),
+                              QStringLiteral("Urządzenia: TQ-232, TQ-264. "), 5000);
+
+    sim.command(QStringLiteral("stats reset"));
+    window.findChild<QAction*>(QStringLiteral("actionMemoryRead"))->trigger();
+    auto* dialog = window.findChild<CMemoryDlg*>();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    auto* progress = dialog->findChild<QProgressBar*>();
+    QVERIFY(runUntil([&] { return progress->value() >= 900; }, 60000));
+    saveScreenshot(dialog, QStringLiteral("e2e_memory_reading"));
+    auto* list = dialog->findChild<QTreeView*>(QStringLiteral("recordList"));
+    QVERIFY(runUntil([&] { return list->isVisible(); }, 120000));
+    QCOMPARE(answers.seen, QStringList());
+
+    // Every byte from address 2 up to the end marker, each asked for once.
+    const auto& memoryBytes = panel.memory();
+    const std::vector<std::uint8_t> expectedBytes(memoryBytes.begin() + 2,
+                                                  memoryBytes.begin() + 2 + panel.memoryUsed() + 1);
+    QCOMPARE(dialog->storedBytes(), expectedBytes);
+    QCOMPARE(sim.stats().value(QStringLiteral("ER")), double(expectedBytes.size()));
+    QCOMPARE(listRows(list), expectedRows(stored));
+    list->setCurrentIndex(list->model()->index(6, 0));
+    saveScreenshot(dialog, QStringLiteral("e2e_memory_list"));
+
+    // Both layouts, one download.
+    QTemporaryDir out;
+    const QString textFile = out.filePath(QStringLiteral("pamięć.txt"));
+    const QString listFile = out.filePath(QStringLiteral("pamięć.csv"));
+    for (const auto& [path, csv] : {std::pair{textFile, false}, std::pair{listFile, true}}) {
+        answers.add([path = path, csv = csv](QWidget* w) {
+            w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            w->findChild<QComboBox*>(QStringLiteral("formatCombo"))->setCurrentIndex(csv ? 1 : 0);
+            ModalAnswerer::click(QStringLiteral("okButton"))(w);
+        });
+        dialog->findChild<QPushButton*>(QStringLiteral("saveAsButton"))->click();
+    }
+    QCOMPARE(answers.seen, (QStringList{"Zapisz", "Zapisz"}));
+    QCOMPARE(contents(textFile), expectedFile(stored, false));
+    QCOMPARE(contents(listFile), expectedFile(stored, true));
+
+    dialog->findChild<QPushButton*>(QStringLiteral("closeButton"))->click();
+    QVERIFY(!dialog->isVisible());
+    // Polling goes on.
+    const double before = sim.stats().value(QStringLiteral("K"));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.stats().value(QStringLiteral("K")) > before, 5000);
+}
+
+QTEST_MAIN(TestE2eMemory)
+#include "tst_e2e_memory.moc"

@@ -1,0 +1,630 @@
+// The memory dialog "Pamięć" driven by the real poll engine and a scripted
+// panel, and the export dialog "Zapisz" writing real files.
+
+#include "ScriptedPanel.h"
+#include "WindowTestSupport.h"
+#include "protocol/NoDialogHooks.h"
+#include "protocol/PanelData.h"
+#include "protocol/PollEngine.h"
+#include "recording/CMemoryDlg.h"
+#include "recording/CSaveAsDlg.h"
+#include "widgets/PolishMessageBox.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <csignal>
+#include <deque>
+#include <sys/resource.h>
+
+namespace {
+
+// Two blocks: temperature and humidity every 10 minutes from 05-14 12:00
+// (21.5 °C and 45.0 %, then both "Brak rekordu"), and wind every 15 minutes
+// from 12:30 (270°, 3.4 m/s).
+const QByteArray kMemory = QByteArray::fromHex("f000121455 0a 527142 70007f"
+                                               "f030121425 0f 10220e"
+                                               "ff");
+
+const QList<QStringList> kRows{
+    {"1", "05-14 12:10", "21.5", "45.0", "", "", ""},
+    {"2", "05-14 12:20", "Brak rekordu", "Brak rekordu", "", "", ""},
+    {"3", "05-14 12:45", "", "", "", "270", "3.4"},
+};
+
+const QByteArray kTextFile("Data i Godzina\tTemperatura\tWilgotno\x9c\xe6\r\n"
+                           "05-14 12:10   \t21.5       \t45.0      \r\n"
+                           "05-14 12:20   \t???        \t???       \r\n"
+                           "Data i Godzina\tKierunek\tPr\xea"
+                           "dko\x9c\xe6\r\n"
+                           "05-14 12:45   \t270       \t3.4    \r\n");
+const QByteArray kListFile("Data i Godzina,Temperatura,Wilgotno\x9c\xe6\r\n"
+                           "05-14 12:10,21.5,45.0\r\n"
+                           "05-14 12:20,???,???\r\n"
+                           "Data i Godzina,Kierunek,Pr\xea"
+                           "dko\x9c\xe6\r\n"
+                           "05-14 12:45,270,3.4\r\n");
+
+const QString kAskAppend =
+    QStringLiteral("Plik już istnieje.\nWybierz Tak aby dopisywać wyniki do poprzednich,\n"
+                   "wybierz Nie aby skasować poprzednią zawartość pliku.");
+
+// The poll engine with the memory dialog as its only dialog, and a scripted
+// panel answering each request from the event loop, as the serial driver
+// delivers bytes. With `hold` set, replies wait for release().
+class MemoryRig : public QObject, public NoDialogHooks {
+public:
+    PanelData data;
+    PollEngine engine{data, *this};
+    ScriptedPanel panel;
+    CMemoryDlg dialog;
+    QTimer pollTimer;
+    std::vector<std::string> sent;
+    bool hold = false;
+    std::deque<std::string> held;
+
+    explicit MemoryRig(const QByteArray& memory = kMemory) {
+        setMemory(memory);
+        pollTimer.setInterval(1500);
+        connect(&pollTimer, &QTimer::timeout, this, [this] { engine.onTick(); });
+    }
+
+    void setMemory(const QByteArray& memory) {
+        std::fill(panel.memory.begin() + 2, panel.memory.end(), 0xFF);
+        for (int i = 0; i < memory.size(); ++i) {
+            panel.memory[static_cast<std::size_t>(2 + i)] = static_cast<std::uint8_t>(memory[i]);
+        }
+    }
+
+    // The menu command "Odczyt danych".
+    void startDownload() {
+        engine.beginMemoryRead();
+        dialog.startReading();
+    }
+
+    // Delivers the oldest held reply; false when none is held.
+    bool release() {
+        if (held.empty()) {
+            return false;
+        }
+        const std::string reply = held.front();
+        held.pop_front();
+        deliver(reply);
+        return true;
+    }
+
+    int requestsStartingWith(const std::string& prefix) const {
+        return static_cast<int>(std::count_if(sent.begin(), sent.end(), [&](const std::string& s) {
+            return s.compare(0, prefix.size(), prefix) == 0;
+        }));
+    }
+
+    void sendBytes(const std::uint8_t* bytes, int count) override {
+        std::string request(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+        request.resize(request.size() - 2); // CR LF
+        sent.push_back(request);
+        const std::string reply = panel.answer(request);
+        if (reply.empty()) {
+            return;
+        }
+        if (hold) {
+            held.push_back(reply);
+        } else {
+            QMetaObject::invokeMethod(
+                this, [this, reply] { deliver(reply); }, Qt::QueuedConnection);
+        }
+    }
+    void restartPollTimer() override { pollTimer.start(); }
+    void startConfirmationTimer(ConfirmationTimer) override {}
+    void updateStatus(bool) override {}
+    void showMessage(const std::string& text) override {
+        QMetaObject::invokeMethod(
+            this, [text] { PolishMessageBox::inform(nullptr, QString::fromStdString(text)); },
+            Qt::QueuedConnection);
+    }
+    void askQuestion(const std::string&, std::function<void(bool)>) override {}
+
+    void memoryStepProgress() override { dialog.StepProgress(); }
+    void memoryAppendByte(std::uint8_t byte) override { dialog.AppendByte(byte); }
+    void memoryFinishProgress() override { dialog.FinishProgress(); }
+    void memoryDecode() override { dialog.DecodeMemory(); }
+    int memoryLastByte() const override { return dialog.LastByte(); }
+    void memoryAbort() override { dialog.Abort(); }
+    void memoryReset() override { dialog.Reset(); }
+    bool memoryStopRequested() const override { return dialog.stopRequested(); }
+    bool memoryCanTakeMore() const override { return dialog.canTakeMore(); }
+
+private:
+    void deliver(const std::string& reply) {
+        for (char c : reply) {
+            engine.onByte(static_cast<std::uint8_t>(c));
+        }
+    }
+};
+
+QList<QStringList> listRows(CMemoryDlg& dialog) {
+    const QAbstractItemModel* model = dialog.findChild<QTreeView*>("recordList")->model();
+    QList<QStringList> rows;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            row << model->index(r, c).data().toString();
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+template <typename T> T* child(QWidget& parent, const char* name) {
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+bool showsReading(CMemoryDlg& d) {
+    return child<QLabel>(d, "waitText")->isVisible() &&
+           child<QProgressBar>(d, "progress")->isVisible() &&
+           !child<QTreeView>(d, "recordList")->isVisible() &&
+           !child<QPushButton>(d, "saveAsButton")->isEnabled();
+}
+
+bool showsList(CMemoryDlg& d) {
+    return !child<QLabel>(d, "waitText")->isVisible() &&
+           !child<QProgressBar>(d, "progress")->isVisible() &&
+           child<QTreeView>(d, "recordList")->isVisible() &&
+           child<QPushButton>(d, "saveAsButton")->isEnabled();
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Step: fill in the save dialog and press OK.
+ModalAnswerer::Step saveAs(const QString& path, bool csv) {
+    return [path, csv](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        w->findChild<QComboBox*>(QStringLiteral("formatCombo"))->setCurrentIndex(csv ? 1 : 0);
+        ModalAnswerer::click(QStringLiteral("okButton"))(w);
+    };
+}
+
+} // namespace
+
+class TestCMemoryDlg : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void downloadShowsProgressThenTheList();
+    void firmwareVersion_data();
+    void firmwareVersion();
+    void closingWhileReadingStopsAfterTheNextByte_data();
+    void closingWhileReadingStopsAfterTheNextByte();
+    void closingWhenTheLastByteIsTheEndMarker();
+    void silentPanelEndsWithTheWatchdog();
+    void rejectedReplyEndsTheDownload();
+    void emptyMemory_data();
+    void emptyMemory();
+    void nextDownloadReusesTheDialog();
+    void saveDialogStartsEmptyAsText();
+    void exportAsksBeforeUsingAnExistingFile_data();
+    void exportAsksBeforeUsingAnExistingFile();
+    void exportToAnUnavailableFile_data();
+    void exportToAnUnavailableFile();
+    void failingWriteIsReportedOnceAndLeavesNoHalfLine();
+    void severalExportsOfOneDownload();
+    void chooserFillsNameAndLayout();
+
+private:
+    std::unique_ptr<ModalAnswerer> answers;
+};
+
+void TestCMemoryDlg::init() {
+    answers = std::make_unique<ModalAnswerer>();
+    answers->ignore(QStringLiteral("memoryDlg"));
+}
+
+void TestCMemoryDlg::cleanup() {
+    answers.reset();
+}
+
+void TestCMemoryDlg::downloadShowsProgressThenTheList() {
+    MemoryRig rig;
+    rig.hold = true;
+    rig.engine.start();
+    rig.startDownload();
+    CMemoryDlg& d = rig.dialog;
+    QVERIFY(d.isVisible());
+    QVERIFY(d.isModal());
+    QCOMPARE(d.windowTitle(), QStringLiteral("Pamięć"));
+    QVERIFY(showsReading(d));
+    QCOMPARE(child<QLabel>(d, "waitText")->text(),
+             QStringLiteral("Proszę czekać. Trwa odczyt zawartości pamięci."));
+    auto* bar = child<QProgressBar>(d, "progress");
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 2048);
+    QCOMPARE(bar->value(), 0);
+
+    // K in flight, then F, then the bytes from address 2 up.
+    for (int i = 0; i < 2 + 10; ++i) {
+        QVERIFY(rig.release());
+    }
+    QCOMPARE(rig.sent.at(rig.sent.size() - 12), std::string("F"));
+    QCOMPARE(rig.sent.at(rig.sent.size() - 11), std::string("ER002"));
+    QCOMPARE(d.storedBytes().size(), std::size_t(10));
+    QCOMPARE(bar->value(), 10);
+    QVERIFY(showsReading(d));
+    QVERIFY(child<QPushButton>(d, "closeButton")->isEnabled());
+    saveScreenshot(&d, QStringLiteral("memory_reading"));
+
+    while (d.isReading() && rig.release()) {
+    }
+    QVERIFY(showsList(d));
+    QCOMPARE(bar->value(), 2048);
+    QCOMPARE(d.storedBytes(), std::vector<std::uint8_t>(kMemory.begin(), kMemory.end()));
+    QCOMPARE(listRows(d), kRows);
+    // The engine is back to its cycle and reads no further address.
+    QCOMPARE(rig.sent.back(), std::string("K"));
+    QCOMPARE(rig.requestsStartingWith("ER"), kMemory.size());
+
+    auto* list = child<QTreeView>(d, "recordList");
+    QStringList captions;
+    for (int c = 0; c < list->model()->columnCount(); ++c) {
+        captions << list->model()->headerData(c, Qt::Horizontal).toString();
+    }
+    QCOMPARE(captions,
+             (QStringList{"Nr", "Data i czas", "Temperatura", QStringLiteral("Wilgotność"),
+                          QStringLiteral("Ciśnienie"), "Kierunek", QStringLiteral("Prędkość")}));
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    list->setCurrentIndex(list->model()->index(1, 0));
+    saveScreenshot(&d, QStringLiteral("memory_list"));
+
+    child<QPushButton>(d, "closeButton")->click();
+    QVERIFY(!d.isVisible());
+    QVERIFY(d.records().empty());
+    QCOMPARE(answers->seen, QStringList());
+}
+
+void TestCMemoryDlg::firmwareVersion_data() {
+    QTest::addColumn<int>("versionByte");
+    QTest::addColumn<bool>("downloads");
+    QTest::newRow("2.00 refused") << 200 << false;
+    QTest::newRow("2.01 accepted") << 201 << true;
+    QTest::newRow("2.55 accepted") << 255 << true;
+}
+
+void TestCMemoryDlg::firmwareVersion() {
+    QFETCH(int, versionByte);
+    QFETCH(bool, downloads);
+    MemoryRig rig;
+    rig.panel.versionByte = versionByte;
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    rig.engine.start();
+    rig.startDownload();
+    if (downloads) {
+        QTRY_VERIFY(showsList(rig.dialog));
+        QCOMPARE(listRows(rig.dialog), kRows);
+        QCOMPARE(answers->seen, QStringList());
+    } else {
+        QTRY_COMPARE(answers->seen,
+                     QStringList{QStringLiteral("Odczyt pamięci przez program jest możliwy dla "
+                                                "paneli w wersji 2.01 lub nowszej.")});
+        QVERIFY(!rig.dialog.isVisible());
+        QCOMPARE(rig.requestsStartingWith("ER"), 0);
+    }
+}
+
+void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Zamknij") << "button";
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("close box") << "close";
+}
+
+void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte() {
+    QFETCH(QString, how);
+    MemoryRig rig;
+    rig.hold = true;
+    rig.engine.start();
+    rig.startDownload();
+    CMemoryDlg& d = rig.dialog;
+    for (int i = 0; i < 3; ++i) { // K, F, the byte at address 2
+        QVERIFY(rig.release());
+    }
+    auto* close = child<QPushButton>(d, "closeButton");
+    if (how == QLatin1String("button")) {
+        close->click();
+    } else if (how == QLatin1String("escape")) {
+        QTest::keyClick(&d, Qt::Key_Escape);
+    } else {
+        d.close();
+    }
+    QVERIFY(d.stopRequested());
+    QVERIFY(!close->isEnabled());
+    QVERIFY(d.isVisible());
+    QVERIFY(showsReading(d));
+    // Pressing again changes nothing.
+    d.reject();
+    QVERIFY(d.isVisible());
+
+    QVERIFY(rig.release()); // the byte at address 3
+    QVERIFY(!d.isVisible());
+    QCOMPARE(d.storedBytes().size(), std::size_t(2));
+    QCOMPARE(rig.sent.back(), std::string("K"));
+    QCOMPARE(rig.requestsStartingWith("ER"), 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(answers->seen, QStringList());
+}
+
+void TestCMemoryDlg::closingWhenTheLastByteIsTheEndMarker() {
+    // The stop request meets the end marker: the user asked to close, so the
+    // dialog closes instead of showing a list with a greyed-out "Zamknij".
+    MemoryRig rig(QByteArray::fromHex("ff"));
+    rig.hold = true;
+    rig.engine.start();
+    rig.startDownload();
+    QVERIFY(rig.release()); // K
+    QVERIFY(rig.release()); // F
+    child<QPushButton>(rig.dialog, "closeButton")->click();
+    QVERIFY(rig.release()); // 0xFF
+    QVERIFY(!rig.dialog.isVisible());
+    QCOMPARE(rig.sent.back(), std::string("K"));
+    QCoreApplication::processEvents();
+    QCOMPARE(answers->seen, QStringList());
+}
+
+void TestCMemoryDlg::silentPanelEndsWithTheWatchdog() {
+    MemoryRig rig;
+    rig.engine.start();
+    QTRY_VERIFY(rig.requestsStartingWith("T") > 0); // polling runs
+    rig.panel.silent = true;
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    QElapsedTimer clock;
+    clock.start();
+    rig.startDownload();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.dialog.isVisible(), 15000);
+    QVERIFY2(
+        clock.elapsed() >= CMemoryDlg::kWatchdogMs - 50,
+        qPrintable(QStringLiteral("%1 ms, %2").arg(clock.elapsed()).arg(answers->seen.join('|'))));
+    QCOMPARE(answers->seen, QStringList{QStringLiteral("Błąd w trakcie przesyłania danych.")});
+    // The panel comes back: polling goes on and nothing is read into a closed dialog.
+    rig.panel.silent = false;
+    const int sentBefore = static_cast<int>(rig.sent.size());
+    QTRY_VERIFY_WITH_TIMEOUT(static_cast<int>(rig.sent.size()) > sentBefore + 10, 10000);
+    QCOMPARE(rig.requestsStartingWith("ER"), 0);
+    QVERIFY(rig.dialog.storedBytes().empty());
+}
+
+void TestCMemoryDlg::rejectedReplyEndsTheDownload() {
+    MemoryRig rig;
+    rig.hold = true;
+    rig.engine.start();
+    rig.startDownload();
+    QVERIFY(rig.release()); // K
+    rig.panel.nextReplyOverride = std::string("xEZ12\r\n");
+    QVERIFY(rig.release()); // F: the reply to ER002 is the broken one
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    QVERIFY(rig.release());
+    QVERIFY(!rig.dialog.isVisible());
+    QTRY_COMPARE(answers->seen, QStringList{QStringLiteral("Błąd w trakcie odczytu danych")});
+    QCOMPARE(rig.sent.back(), std::string("K"));
+}
+
+void TestCMemoryDlg::emptyMemory_data() {
+    QTest::addColumn<QByteArray>("memory");
+    QTest::newRow("only the end marker") << QByteArray::fromHex("ff");
+    QTest::newRow("fewer than six bytes") << QByteArray::fromHex("f0001214ff");
+    QTest::newRow("no block start") << QByteArray::fromHex("00001214550a527142ff");
+    QTest::newRow("a header without records") << QByteArray::fromHex("f00012145 50aff");
+}
+
+void TestCMemoryDlg::emptyMemory() {
+    QFETCH(QByteArray, memory);
+    MemoryRig rig(memory);
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    rig.engine.start();
+    rig.startDownload();
+    QTRY_COMPARE(answers->seen, QStringList{QStringLiteral("Pamięć jest pusta")});
+    QTRY_VERIFY(!rig.dialog.isVisible());
+    QCOMPARE(rig.requestsStartingWith("ER"), memory.size());
+    QVERIFY(rig.dialog.records().empty());
+}
+
+void TestCMemoryDlg::nextDownloadReusesTheDialog() {
+    MemoryRig rig;
+    rig.engine.start();
+    rig.startDownload();
+    QTRY_VERIFY(showsList(rig.dialog));
+    rig.dialog.reject();
+    QVERIFY(!rig.dialog.isVisible());
+
+    // A shorter memory whose last record is cut short by the end marker: the
+    // bytes the first download left behind in the buffer do not complete it.
+    rig.setMemory(QByteArray::fromHex("f000121455 0a 527142 7000ff"));
+    rig.startDownload();
+    QVERIFY(showsReading(rig.dialog));
+    QCOMPARE(child<QProgressBar>(rig.dialog, "progress")->value(), 0);
+    QVERIFY(child<QPushButton>(rig.dialog, "closeButton")->isEnabled());
+    QTRY_VERIFY(showsList(rig.dialog));
+    QCOMPARE(listRows(rig.dialog), kRows.mid(0, 1));
+}
+
+void TestCMemoryDlg::saveDialogStartsEmptyAsText() {
+    const std::vector<MemoryRecord> none;
+    CSaveAsDlg d(none);
+    d.show();
+    QCOMPARE(d.windowTitle(), QStringLiteral("Zapisz"));
+    QVERIFY(d.fileName().isEmpty());
+    QVERIFY(!d.csv());
+    auto* combo = child<QComboBox>(d, "formatCombo");
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(0), QStringLiteral("Format tekstowy"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("Lista rozdzielana"));
+    QCOMPARE(combo->currentIndex(), 0);
+    // The labels name their fields.
+    for (const char* field : {"fileNameEdit", "formatCombo"}) {
+        QWidget* w = child<QWidget>(d, field);
+        bool labelled = false;
+        for (QLabel* l : d.findChildren<QLabel*>()) {
+            labelled = labelled || l->buddy() == w;
+        }
+        QVERIFY2(labelled, field);
+        QVERIFY(!w->accessibleName().isEmpty());
+    }
+    QVERIFY(!child<QPushButton>(d, "browseButton")->accessibleName().isEmpty());
+    combo->setCurrentIndex(1);
+    QVERIFY(d.csv());
+    saveScreenshot(&d, QStringLiteral("memory_save_as"));
+}
+
+void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("Tak appends") << "yesButton" << QByteArray("stare\r\n") + kTextFile;
+    QTest::newRow("Nie empties") << "noButton" << kTextFile;
+}
+
+void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile() {
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, expected);
+    MemoryRig rig;
+    rig.engine.start();
+    rig.startDownload();
+    QTRY_VERIFY(showsList(rig.dialog));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wyniki.txt"));
+    writeFile(path, "stare\r\n");
+    CSaveAsDlg d(rig.dialog.records());
+    child<QLineEdit>(d, "fileNameEdit")->setText(path);
+    answers->add(ModalAnswerer::click(answer));
+    QVERIFY(d.exportRecords());
+    QCOMPARE(answers->seen, QStringList{kAskAppend});
+    QCOMPARE(answers->icons, QList<QMessageBox::Icon>{QMessageBox::Question});
+    QCOMPARE(contents(path), expected);
+}
+
+void TestCMemoryDlg::exportToAnUnavailableFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no name") << "";
+    QTest::newRow("a folder") << ".";
+    QTest::newRow("missing folder") << "brak/wyniki.txt";
+    QTest::newRow("a device") << "/dev/null";
+}
+
+void TestCMemoryDlg::exportToAnUnavailableFile() {
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const std::vector<MemoryRecord> records(1);
+    CSaveAsDlg d(records);
+    child<QLineEdit>(d, "fileNameEdit")
+        ->setText(name.startsWith('/') || name.isEmpty() ? name : dir.filePath(name));
+    d.show();
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    child<QPushButton>(d, "okButton")->click();
+    QCOMPARE(answers->seen, QStringList{QStringLiteral("Wybrany plik jest niedostępny.")});
+    QCOMPARE(answers->icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+    // The dialog stays, so the name can be corrected.
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.result(), 0);
+}
+
+void TestCMemoryDlg::failingWriteIsReportedOnceAndLeavesNoHalfLine() {
+    MemoryRig rig;
+    rig.engine.start();
+    rig.startDownload();
+    QTRY_VERIFY(showsList(rig.dialog));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wyniki.txt"));
+    writeFile(path, "stare\r\n");
+    CSaveAsDlg d(rig.dialog.records());
+    child<QLineEdit>(d, "fileNameEdit")->setText(path);
+    d.show();
+    answers->add(ModalAnswerer::click(QStringLiteral("yesButton")));
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+
+    // A file size limit stands in for a full disk: the kernel writes what
+    // fits (past the old line, into the new ones) and refuses the rest.
+    rlimit before{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 40;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    child<QPushButton>(d, "okButton")->click();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(answers->seen.size(), 2);
+    QCOMPARE(answers->seen.at(1),
+             QStringLiteral("Błąd zapisu do pliku „%1”: plik jest za duży.").arg(path));
+    QCOMPARE(answers->icons.at(1), QMessageBox::Critical);
+    QVERIFY(d.isVisible());
+    QCOMPARE(contents(path), QByteArray("stare\r\n"));
+}
+
+void TestCMemoryDlg::severalExportsOfOneDownload() {
+    MemoryRig rig;
+    rig.engine.start();
+    rig.startDownload();
+    QTRY_VERIFY(showsList(rig.dialog));
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("a.txt"));
+    const QString list = dir.filePath(QStringLiteral("b.csv"));
+    // Each "Zapisz jako" starts again with an empty name and the text layout.
+    bool freshSecondTime = false;
+    answers->add(saveAs(text, false));
+    answers->add([&](QWidget* w) {
+        freshSecondTime =
+            w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text().isEmpty() &&
+            w->findChild<QComboBox*>(QStringLiteral("formatCombo"))->currentIndex() == 0;
+        saveAs(list, true)(w);
+    });
+    child<QPushButton>(rig.dialog, "saveAsButton")->click();
+    child<QPushButton>(rig.dialog, "saveAsButton")->click();
+    QVERIFY(freshSecondTime);
+    QCOMPARE(contents(text), kTextFile);
+    QCOMPARE(contents(list), kListFile);
+    QCOMPARE(listRows(rig.dialog), kRows);
+}
+
+void TestCMemoryDlg::chooserFillsNameAndLayout() {
+    const std::vector<MemoryRecord> none;
+    CSaveAsDlg d(none);
+    d.show();
+    QTemporaryDir dir;
+    answers->add([&](QWidget* w) {
+        auto* chooser = qobject_cast<QFileDialog*>(w);
+        if (chooser == nullptr) {
+            ModalAnswerer::cancel()(w); // the comparison below reports it
+            return;
+        }
+        chooser->setDirectory(dir.path());
+        chooser->selectNameFilter(QStringLiteral("Lista CSV (*.csv)"));
+        chooser->selectFile(dir.filePath(QStringLiteral("wyniki")));
+        QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
+    });
+    child<QPushButton>(d, "browseButton")->click();
+    QCOMPARE(answers->seen, QStringList{QStringLiteral("Wybierz plik raportu")});
+    QCOMPARE(d.fileName(), dir.filePath(QStringLiteral("wyniki.csv")));
+    QVERIFY(d.csv());
+    QCOMPARE(child<QComboBox>(d, "formatCombo")->currentIndex(), 1);
+}
+
+QTEST_MAIN(TestCMemoryDlg)
+#include "tst_CMemoryDlg.moc"
