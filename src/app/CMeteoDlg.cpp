@@ -75,7 +75,10 @@ QString extractHelpPage() {
 
 } // namespace
 
-CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this) {
+CMeteoDlg::CMeteoDlg(QWidget* parent)
+    : QMainWindow(parent), engine(data, *this),
+      recorder(
+          appSettings, data, [this] { return engine.linkUp(); }, this) {
     initTq820Resources();
     setObjectName(QStringLiteral("meteoDlg"));
     setWindowTitle(QStringLiteral("TQ820"));
@@ -117,6 +120,7 @@ CMeteoDlg::CMeteoDlg(QWidget* parent) : QMainWindow(parent), engine(data, *this)
         connect(&t, &QTimer::timeout, this,
                 [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
     }
+    connect(&recorder, &LiveRecorder::recordingChanged, this, [this] { refreshStatusText(); });
 
     // Enter and Escape must never close or otherwise act on the window, and
     // the client area's resizes drive the layout.
@@ -154,6 +158,8 @@ void CMeteoDlg::createMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("Ustawienia"));
     options->setObjectName(QStringLiteral("menuSettings"));
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
+    addAction(options, "Rejestracja do pliku", "actionRecording",
+              [this] { recorder.configureRecording(); });
 
     QMenu* panel = menuBar()->addMenu(QStringLiteral("Panel"));
     panel->setObjectName(QStringLiteral("menuPanel"));
@@ -213,6 +219,7 @@ void CMeteoDlg::initialise() {
     toggleTopmost();
 
     engine.start();
+    recorder.resumeRecordingAtStartup();
 }
 
 void CMeteoDlg::placeWindow() {
@@ -401,8 +408,15 @@ void CMeteoDlg::startConfirmationTimer(ConfirmationTimer timer) {
 }
 
 void CMeteoDlg::updateStatus(bool linkUp) {
-    // Live recording is not part of this window yet, so no interval is shown.
-    applyStatus(connection.updateStatus(data, linkUp, 0));
+    applyStatus(connection.updateStatus(data, linkUp, recorder.intervalWhileRecording()));
+}
+
+void CMeteoDlg::refreshStatusText() {
+    std::string text;
+    if (connection.refreshText(data, recorder.intervalWhileRecording(), text)) {
+        statusEdit->setText(QString::fromStdString(text));
+        tile(Quantity::TEMP)->setFocus();
+    }
 }
 
 void CMeteoDlg::applyStatus(const StatusUpdate& update) {
@@ -473,5 +487,6 @@ void CMeteoDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     shutDownLink();
+    recorder.shutDown();
     emit closed();
 }

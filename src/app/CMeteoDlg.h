@@ -9,6 +9,7 @@
 #include "protocol/PollEngine.h"
 #include "protocol/PollHost.h"
 #include "protocol/Quantity.h"
+#include "recording/LiveRecorder.h"
 #include "serial/PortOwner.h"
 
 #include <QElapsedTimer>
@@ -63,6 +64,7 @@ public:
     QLineEdit* statusLine() const { return statusEdit; }
     const PanelData& panelData() const { return data; }
     const PollEngine& pollEngine() const { return engine; }
+    const LiveRecorder& liveRecorder() const { return recorder; }
     int statusLineHeight() const { return statusHeight; }
 
     // Commands of the menu, also reachable by their actions' object names.
@@ -110,6 +112,7 @@ private:
     void fitFrameToStoredRect();
     void applyStatus(const StatusUpdate& update);
     void shutDownLink();
+    void refreshStatusText();
 
     AppSettings appSettings;
     std::function<bool()> uninstaller;
@@ -131,4 +134,5 @@ private:
     std::unique_ptr<CComPort> serialPort;
     QTimer pollTimer;
     std::array<QTimer, 5> confirmationTimers; // by ConfirmationTimer
+    LiveRecorder recorder;
 };
