@@ -53,6 +53,9 @@ CLogFileDlg::CLogFileDlg(QWidget* parent)
     enabledBox->setObjectName(QStringLiteral("enabledBox"));
     fileNameEdit->setObjectName(QStringLiteral("fileNameEdit"));
     fileLabel->setBuddy(fileNameEdit);
+    // A combo box would otherwise be read out by its entry, a field by its
+    // contents.
+    fileNameEdit->setAccessibleName(fileLabel->text());
     browseButton->setObjectName(QStringLiteral("browseButton"));
     // "..." says nothing to a screen reader.
     browseButton->setAccessibleName(QStringLiteral("Wybierz plik"));
@@ -65,6 +68,7 @@ CLogFileDlg::CLogFileDlg(QWidget* parent)
     formatList->addItem(QStringLiteral("Format tekstowy"));
     formatList->addItem(QStringLiteral("Lista rozdzielana"));
     formatLabel->setBuddy(formatList);
+    formatList->setAccessibleName(formatLabel->text());
 
     intervalEdit->setObjectName(QStringLiteral("intervalEdit"));
     intervalEdit->setLocale(QLocale(QLocale::Polish, QLocale::Poland));
@@ -72,6 +76,7 @@ CLogFileDlg::CLogFileDlg(QWidget* parent)
     intervalEdit->setTimeRange(QTime(0, 0, 0), QTime(23, 59, 59));
     intervalEdit->setCurrentSection(QDateTimeEdit::SecondSection);
     intervalLabel->setBuddy(intervalEdit);
+    intervalEdit->setAccessibleName(intervalLabel->text());
 
     auto* group = new QGroupBox(QStringLiteral("Pomiar"), this);
     group->setObjectName(QStringLiteral("measurementGroup"));
