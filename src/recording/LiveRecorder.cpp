@@ -144,7 +144,8 @@ void LiveRecorder::writeRecordLine() {
     }
     failing = true;
     ++streak;
-    streakMessage = QStringLiteral("Nie można zapisać wyników pomiaru do pliku %1: %2.\n"
+    streakMessage = QStringLiteral("Nie można zapisać wyników pomiaru do pliku\n%1\n"
+                                   "Przyczyna: %2.\n\n"
                                    "Wyniki są pomijane, dopóki zapis się nie powiedzie. "
                                    "Rejestracja trwa dalej.")
                         .arg(QDir::toNativeSeparators(recordFile->path()), recordFile->errorText());
