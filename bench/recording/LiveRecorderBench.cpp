@@ -49,7 +49,8 @@ void BM_WriteRecordLine(benchmark::State& state) {
     settings.recordFileName = dir.filePath(QStringLiteral("pomiary.txt")).toStdString();
     const PanelData panel = bothSensors();
     QWidget window;
-    LiveRecorder recorder(settings, panel, [] { return true; }, &window);
+    LiveRecorder recorder(
+        settings, panel, [] { return true; }, &window);
     recorder.resumeRecordingAtStartup(); // no event loop runs, so the timer never fires
     if (!recorder.fileOpen()) {
         state.SkipWithError("the file does not open");

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QScopeGuard>
 
 namespace {
 
@@ -46,6 +47,12 @@ LiveRecorder::LiveRecorder(AppSettings& settings, const PanelData& panel,
 }
 
 void LiveRecorder::configureRecording() {
+    // One dialog at a time, whatever asks for it while it is open.
+    if (configuring) {
+        return;
+    }
+    configuring = true;
+    const auto done = qScopeGuard([this] { configuring = false; });
     // A file that cannot be opened brings the dialog back with the settings
     // just stored, until the user picks a file that opens or cancels.
     while (!shuttingDown) {

@@ -70,6 +70,7 @@ private:
     RecordLineBuilder lineBuilder;
 
     bool shuttingDown = false;
+    bool configuring = false;
     int lost = 0;
     // Failed writes in a row form a streak; each streak is reported once.
     bool failing = false;
