@@ -40,7 +40,6 @@ public:
     // The interval in seconds while the timer runs, else 0 (the status line).
     int intervalWhileRecording() const;
     bool fileOpen() const { return recordFile != nullptr; }
-    const RecordLineBuilder& lines() const { return lineBuilder; }
     // Lines lost to failed writes since the program started.
     int linesLost() const { return lost; }
 

@@ -81,7 +81,6 @@ private slots:
     void zeroIntervalBecomesOneSecond();
     void chooserNamesTheFileAndPicksTheLayout_data();
     void chooserNamesTheFileAndPicksTheLayout();
-    void okReturnsTheEditedSettings();
 };
 
 void TestCLogFileDlg::showsTheSettings_data() {
@@ -318,33 +317,6 @@ void TestCLogFileDlg::chooserNamesTheFileAndPicksTheLayout() {
     QCOMPARE(child<QComboBox>(&dialog, "formatList")->currentIndex(), format);
     QCOMPARE(dialog.settings().csv, format == 1);
     QCOMPARE(QString::fromStdString(dialog.settings().fileName), dir.filePath(expectedName));
-}
-
-void TestCLogFileDlg::okReturnsTheEditedSettings() {
-    CLogFileDlg dialog;
-    dialog.setSettings(RecordingSettings{});
-    whenModal([&](QWidget* d) {
-        click(d, "enabledBox");
-        auto* name = child<QLineEdit>(d, "fileNameEdit");
-        name->setFocus();
-        QTest::keyClicks(name, QStringLiteral("/tmp/pomiary.txt"));
-        child<QComboBox>(d, "formatList")->setCurrentIndex(1);
-        auto* picker = child<QTimeEdit>(d, "intervalEdit");
-        picker->setFocus();
-        picker->setSelectedSection(QDateTimeEdit::MinuteSection);
-        QTest::keyClick(picker, Qt::Key_Up);
-        click(d, "humidityBox");
-        click(d, "directionBox");
-        click(d, "okButton");
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    RecordingSettings expected;
-    expected.enabled = true;
-    expected.fileName = "/tmp/pomiary.txt";
-    expected.csv = true;
-    expected.intervalSeconds = 61;
-    expected.columns = {true, true, false, true, false};
-    QCOMPARE(dialog.settings(), expected);
 }
 
 QTEST_MAIN(TestCLogFileDlg)
