@@ -114,10 +114,10 @@ CLogFileDlg::CLogFileDlg(QWidget* parent)
     connect(intervalEdit, &QTimeEdit::editingFinished, this, [this] { correctInterval(); });
     connect(browseButton, &QPushButton::clicked, this, [this] { chooseFile(); });
 
-    setSettings(RecordingSettings{});
+    setSettings(LogFileSettings{});
 }
 
-void CLogFileDlg::setSettings(const RecordingSettings& s) {
+void CLogFileDlg::setSettings(const LogFileSettings& s) {
     enabledBox->setChecked(s.enabled);
     fileNameEdit->setText(QString::fromStdString(s.fileName));
     formatList->setCurrentIndex(s.csv ? 1 : 0);
@@ -128,8 +128,8 @@ void CLogFileDlg::setSettings(const RecordingSettings& s) {
     updateEnabling();
 }
 
-RecordingSettings CLogFileDlg::settings() const {
-    RecordingSettings s;
+LogFileSettings CLogFileDlg::settings() const {
+    LogFileSettings s;
     s.enabled = enabledBox->isChecked();
     s.fileName = fileNameEdit->text().toStdString();
     s.csv = formatList->currentIndex() > 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/RecordingSettings.h"
+#include "recording/LogFileSettings.h"
 
 #include <QDialog>
 #include <array>
@@ -21,10 +21,10 @@ class CLogFileDlg : public QDialog {
 public:
     explicit CLogFileDlg(QWidget* parent = nullptr);
 
-    void setSettings(const RecordingSettings& settings);
+    void setSettings(const LogFileSettings& settings);
     // The values the controls show, the interval corrected to at least one
     // second.
-    RecordingSettings settings() const;
+    LogFileSettings settings() const;
 
     // Refuses to close while no quantity is ticked, recording on or off.
     void accept() override;

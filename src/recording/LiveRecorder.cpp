@@ -4,7 +4,7 @@
 #include "protocol/DateTimeRecord.h"
 #include "recording/CLogFileDlg.h"
 #include "recording/RecordingRules.h"
-#include "recording/RecordingSettings.h"
+#include "recording/LogFileSettings.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QDateTime>
@@ -56,7 +56,7 @@ void LiveRecorder::configureRecording() {
     // A file that cannot be opened brings the dialog back with the settings
     // just stored, until the user picks a file that opens or cancels.
     while (!shuttingDown) {
-        const RecordingSettings before = RecordingSettings::fromAppSettings(settings);
+        const LogFileSettings before = LogFileSettings::fromAppSettings(settings);
         CLogFileDlg dialog(dialogParent);
         dialog.setSettings(before);
         if (dialog.exec() != QDialog::Accepted) {
@@ -66,7 +66,7 @@ void LiveRecorder::configureRecording() {
             }
             break;
         }
-        const RecordingSettings after = dialog.settings();
+        const LogFileSettings after = dialog.settings();
         after.storeInto(settings);
 
         const auto outcome = RecordingRules::outcomeOfOk(before, after, recordFile != nullptr);
@@ -137,7 +137,7 @@ void LiveRecorder::writeRecordLine() {
     if (!recordFile) {
         return;
     }
-    const RecordingSettings current = RecordingSettings::fromAppSettings(settings);
+    const LogFileSettings current = LogFileSettings::fromAppSettings(settings);
     const RecordLineBuilder::Line line =
         lineBuilder.next(current.columns, current.csv, localNow(), panel, linkUp && linkUp());
     if (recordFile->writeLine(line.bytes)) {

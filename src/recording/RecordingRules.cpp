@@ -18,7 +18,7 @@ int clampInterval(int intervalSeconds) {
     return std::clamp(intervalSeconds, kMinIntervalSeconds, kMaxIntervalSeconds);
 }
 
-OkOutcome outcomeOfOk(const RecordingSettings& before, const RecordingSettings& after,
+OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after,
                       bool fileOpen) {
     if (!after.enabled) {
         return OkOutcome::SwitchOff;

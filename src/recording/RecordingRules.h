@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/RecordingSettings.h"
+#include "recording/LogFileSettings.h"
 
 // The rules of the recording dialog and of applying its result.
 namespace RecordingRules {
@@ -34,7 +34,7 @@ enum class OkOutcome {
 
 // What OK in the dialog does with the file, given the settings before and
 // after the dialog and whether a file is open now.
-OkOutcome outcomeOfOk(const RecordingSettings& before, const RecordingSettings& after,
+OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after,
                       bool fileOpen);
 
 } // namespace RecordingRules

@@ -53,8 +53,8 @@ void click(QWidget* dialog, const QString& name) {
     child<QAbstractButton>(dialog, name)->click();
 }
 
-RecordingSettings recordingOn() {
-    RecordingSettings s;
+LogFileSettings recordingOn() {
+    LogFileSettings s;
     s.enabled = true;
     s.fileName = "/home/ala/pomiary.csv";
     s.csv = true;
@@ -65,7 +65,7 @@ RecordingSettings recordingOn() {
 
 } // namespace
 
-Q_DECLARE_METATYPE(RecordingSettings)
+Q_DECLARE_METATYPE(LogFileSettings)
 
 class TestCLogFileDlg : public QObject {
     Q_OBJECT
@@ -84,19 +84,19 @@ private slots:
 };
 
 void TestCLogFileDlg::showsTheSettings_data() {
-    QTest::addColumn<RecordingSettings>("settings");
+    QTest::addColumn<LogFileSettings>("settings");
     QTest::addColumn<QString>("time");
     QTest::addColumn<int>("format");
-    QTest::newRow("defaults, off") << RecordingSettings{} << "00:00:01" << 0;
+    QTest::newRow("defaults, off") << LogFileSettings{} << "00:00:01" << 0;
     QTest::newRow("on, list, 1 h 2 min 5 s") << recordingOn() << "01:02:05" << 1;
-    RecordingSettings longest = recordingOn();
+    LogFileSettings longest = recordingOn();
     longest.intervalSeconds = 86399;
     longest.csv = false;
     QTest::newRow("longest interval") << longest << "23:59:59" << 0;
 }
 
 void TestCLogFileDlg::showsTheSettings() {
-    QFETCH(RecordingSettings, settings);
+    QFETCH(LogFileSettings, settings);
     QFETCH(QString, time);
     QFETCH(int, format);
     CLogFileDlg dialog;
@@ -125,7 +125,7 @@ void TestCLogFileDlg::showsTheSettings() {
 
 void TestCLogFileDlg::controlsFollowTheFirstBox() {
     CLogFileDlg dialog;
-    dialog.setSettings(RecordingSettings{});
+    dialog.setSettings(LogFileSettings{});
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
@@ -144,7 +144,7 @@ void TestCLogFileDlg::controlsFollowTheFirstBox() {
     QVERIFY(child<QGroupBox>(&dialog, "measurementGroup")->isEnabled());
     dialog.setSettings(recordingOn());
     saveScreenshot(&dialog, QStringLiteral("log_file_dialog"));
-    dialog.setSettings(RecordingSettings{});
+    dialog.setSettings(LogFileSettings{});
     saveScreenshot(&dialog, QStringLiteral("log_file_dialog_off"));
 }
 
@@ -184,7 +184,7 @@ void TestCLogFileDlg::okWithoutColumnsWarnsAndStaysOpen_data() {
 void TestCLogFileDlg::okWithoutColumnsWarnsAndStaysOpen() {
     QFETCH(bool, enabled);
     CLogFileDlg dialog;
-    RecordingSettings s = recordingOn();
+    LogFileSettings s = recordingOn();
     s.enabled = enabled;
     dialog.setSettings(s);
     QString warning;
@@ -288,7 +288,7 @@ void TestCLogFileDlg::chooserNamesTheFileAndPicksTheLayout() {
     QFETCH(int, format);
     QTemporaryDir dir;
     CLogFileDlg dialog;
-    RecordingSettings s = recordingOn();
+    LogFileSettings s = recordingOn();
     s.csv = csvBefore;
     dialog.setSettings(s);
     QString title;

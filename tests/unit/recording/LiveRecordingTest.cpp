@@ -3,7 +3,7 @@
 #include "recording/RecordLine.h"
 #include "recording/RecordLineBuilder.h"
 #include "recording/RecordingRules.h"
-#include "recording/RecordingSettings.h"
+#include "recording/LogFileSettings.h"
 
 #include <clocale>
 #include <cstdio>
@@ -228,11 +228,11 @@ class OkInTheDialog : public ::testing::TestWithParam<OkCase> {};
 
 TEST_P(OkInTheDialog, ReopensOnlyWhenTheFileOrItsLayoutChanges) {
     const OkCase& c = GetParam();
-    RecordingSettings before;
+    LogFileSettings before;
     before.enabled = c.wasEnabled;
     before.fileName = "/dane/pomiary.txt";
     before.intervalSeconds = 1;
-    RecordingSettings after;
+    LogFileSettings after;
     after.enabled = c.enabled;
     after.fileName = c.fileName;
     after.csv = c.csv;
@@ -271,7 +271,7 @@ TEST_P(SettingsColumns, MapOneToOne) {
     *fields[GetParam()] = 7; // any non-zero number switches a column on
     s.recordCsv = 3;
     s.recordEnabled = 9;
-    const RecordingSettings r = RecordingSettings::fromAppSettings(s);
+    const LogFileSettings r = LogFileSettings::fromAppSettings(s);
     const bool columns[] = {r.columns.temperature, r.columns.pressure, r.columns.humidity,
                             r.columns.speed, r.columns.direction};
     for (int i = 0; i < 5; ++i) {

@@ -1,9 +1,9 @@
-#include "recording/RecordingSettings.h"
+#include "recording/LogFileSettings.h"
 
 #include "app/AppSettings.h"
 
-RecordingSettings RecordingSettings::fromAppSettings(const AppSettings& s) {
-    RecordingSettings r;
+LogFileSettings LogFileSettings::fromAppSettings(const AppSettings& s) {
+    LogFileSettings r;
     r.enabled = s.recordEnabled != 0;
     r.fileName = s.recordFileName;
     r.csv = s.recordCsv != 0;
@@ -16,7 +16,7 @@ RecordingSettings RecordingSettings::fromAppSettings(const AppSettings& s) {
     return r;
 }
 
-void RecordingSettings::storeInto(AppSettings& s) const {
+void LogFileSettings::storeInto(AppSettings& s) const {
     s.recordEnabled = enabled ? 1 : 0;
     s.recordFileName = fileName;
     s.recordCsv = csv ? 1 : 0;

@@ -7,16 +7,16 @@
 struct AppSettings;
 
 // The nine live-recording settings as the recording dialog edits them.
-struct RecordingSettings {
+struct LogFileSettings {
     bool enabled = false;
     std::string fileName; // UTF-8
     bool csv = false;     // "Lista rozdzielana" rather than "Format tekstowy"
     int intervalSeconds = 1;
     RecordColumns columns;
 
-    static RecordingSettings fromAppSettings(const AppSettings& s);
+    static LogFileSettings fromAppSettings(const AppSettings& s);
     // Switches are stored as 0 or 1.
     void storeInto(AppSettings& s) const;
 
-    friend bool operator==(const RecordingSettings&, const RecordingSettings&) = default;
+    friend bool operator==(const LogFileSettings&, const LogFileSettings&) = default;
 };
