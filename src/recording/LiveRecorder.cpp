@@ -3,8 +3,8 @@
 #include "app/AppSettings.h"
 #include "protocol/DateTimeRecord.h"
 #include "recording/CLogFileDlg.h"
-#include "recording/RecordingRules.h"
 #include "recording/LogFileSettings.h"
+#include "recording/RecordingRules.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QDateTime>

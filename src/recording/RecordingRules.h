@@ -34,7 +34,6 @@ enum class OkOutcome {
 
 // What OK in the dialog does with the file, given the settings before and
 // after the dialog and whether a file is open now.
-OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after,
-                      bool fileOpen);
+OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after, bool fileOpen);
 
 } // namespace RecordingRules

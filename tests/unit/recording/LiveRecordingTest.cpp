@@ -1,9 +1,9 @@
 #include "app/AppSettings.h"
 #include "protocol/PanelData.h"
+#include "recording/LogFileSettings.h"
 #include "recording/RecordLine.h"
 #include "recording/RecordLineBuilder.h"
 #include "recording/RecordingRules.h"
-#include "recording/LogFileSettings.h"
 
 #include <clocale>
 #include <cstdio>
