@@ -78,7 +78,9 @@ QString extractHelpPage() {
 } // namespace
 
 CMeteoDlg::CMeteoDlg(QWidget* parent)
-    : QMainWindow(parent), engine(data, *this), panelAdmin(this, data, engine) {
+    : QMainWindow(parent), engine(data, *this), panelAdmin(this, data, engine),
+      recorder(
+          appSettings, data, [this] { return engine.linkUp(); }, this) {
     initTq820Resources();
     setObjectName(QStringLiteral("meteoDlg"));
     setWindowTitle(QStringLiteral("TQ820"));
@@ -121,6 +123,7 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
         connect(&t, &QTimer::timeout, this,
                 [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
     }
+    connect(&recorder, &LiveRecorder::recordingChanged, this, [this] { refreshStatusText(); });
 
     // The client area's resizes drive the layout.
     qApp->installEventFilter(this);
@@ -157,6 +160,8 @@ void CMeteoDlg::createMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Ustawienia"));
     options->setObjectName(QStringLiteral("menuSettings"));
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
+    addAction(options, "Rejestracja do pliku", "actionRecording",
+              [this] { recorder.configureRecording(); });
 
     QMenu* panel = menuBar()->addMenu(QStringLiteral("Pa&nel"));
     panel->setObjectName(QStringLiteral("menuPanel"));
@@ -223,6 +228,7 @@ void CMeteoDlg::initialise() {
     toggleTopmost();
 
     engine.start();
+    recorder.resumeRecordingAtStartup();
 }
 
 void CMeteoDlg::placeWindow() {
@@ -469,8 +475,15 @@ void CMeteoDlg::startConfirmationTimer(ConfirmationTimer timer) {
 }
 
 void CMeteoDlg::updateStatus(bool linkUp) {
-    // Live recording is not part of this window yet, so no interval is shown.
-    applyStatus(connection.updateStatus(data, linkUp, 0));
+    applyStatus(connection.updateStatus(data, linkUp, recorder.intervalWhileRecording()));
+}
+
+void CMeteoDlg::refreshStatusText() {
+    std::string text;
+    if (connection.refreshText(data, recorder.intervalWhileRecording(), text)) {
+        statusEdit->setText(QString::fromStdString(text));
+        tile(Quantity::TEMP)->setFocus();
+    }
 }
 
 void CMeteoDlg::applyStatus(const StatusUpdate& update) {
@@ -544,5 +557,6 @@ void CMeteoDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     shutDownLink();
+    recorder.shutDown();
     emit closed();
 }

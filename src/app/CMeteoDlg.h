@@ -10,6 +10,7 @@
 #include "protocol/PollEngine.h"
 #include "protocol/PollHost.h"
 #include "protocol/Quantity.h"
+#include "recording/LiveRecorder.h"
 #include "serial/PortOwner.h"
 
 #include <QElapsedTimer>
@@ -65,6 +66,7 @@ public:
     QLineEdit* statusLine() const { return statusEdit; }
     const PanelData& panelData() const { return data; }
     const PollEngine& pollEngine() const { return engine; }
+    const LiveRecorder& liveRecorder() const { return recorder; }
     int statusLineHeight() const { return statusHeight; }
 
     // Commands of the menu, also reachable by their actions' object names.
@@ -128,6 +130,7 @@ private:
     void fitFrameToStoredRect();
     void applyStatus(const StatusUpdate& update);
     void shutDownLink();
+    void refreshStatusText();
 
     AppSettings appSettings;
     std::function<bool()> uninstaller;
@@ -152,4 +155,5 @@ private:
     std::array<QTimer, 5> confirmationTimers; // by ConfirmationTimer
 
     CMemoryDlg* memoryDlg = nullptr; // made at the first download, then reused
+    LiveRecorder recorder;
 };

@@ -256,7 +256,8 @@ void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::addColumn<QStringList>("items");
     QTest::newRow("Program") << "Program" << QStringList{"Odinstaluj", "Zamknij"};
     QTest::newRow("Widok") << "Widok" << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu"};
-    QTest::newRow("Ustawienia") << "Ustawienia" << QStringList{"Port szeregowy"};
+    QTest::newRow("Ustawienia") << "Ustawienia"
+                                << QStringList{"Port szeregowy", "Rejestracja do pliku"};
     QTest::newRow("Panel") << "Panel"
                            << QStringList{"Informacje o panelu", "Data i czas", "Reset",
                                           QStringLiteral("Tryb oszczędzania energii")};
@@ -301,6 +302,8 @@ void TestCMeteoDlg::menuItemsOpenTheirDialogs_data() {
                               << "Czcionki";
     QTest::newRow("Port szeregowy") << "actionPort"
                                     << "Port szeregowy";
+    QTest::newRow("Rejestracja do pliku") << "actionRecording"
+                                          << "Rejestruj do pliku";
     QTest::newRow("O programie") << "actionAbout"
                                  << "O programie";
     // Without a port the panel dialogs wait for their reply; cancelled at once.

@@ -1,0 +1,195 @@
+#include "recording/LiveRecorder.h"
+
+#include "app/AppSettings.h"
+#include "protocol/DateTimeRecord.h"
+#include "recording/CLogFileDlg.h"
+#include "recording/LogFileSettings.h"
+#include "recording/RecordingRules.h"
+#include "widgets/PolishMessageBox.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QScopeGuard>
+
+namespace {
+
+const QString kUnavailable =
+    QStringLiteral("Wybrany plik rejestracji wyników pomiaru jest niedostępny.");
+const QString kAppendOrErase =
+    QStringLiteral("Plik rejestracji pomiarów już istnieje.\r\nWybierz Tak aby dopisywać wyniki do "
+                   "poprzednich,\r\nwybierz Nie aby skasować poprzednią zawartość pliku.");
+
+DateTimeRecord localNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    DateTimeRecord r;
+    r.year = static_cast<std::uint16_t>(d.year());
+    r.month = static_cast<std::uint16_t>(d.month());
+    r.dayOfWeek = static_cast<std::uint16_t>(d.dayOfWeek() % 7);
+    r.day = static_cast<std::uint16_t>(d.day());
+    r.hour = static_cast<std::uint16_t>(t.hour());
+    r.minute = static_cast<std::uint16_t>(t.minute());
+    r.second = static_cast<std::uint16_t>(t.second());
+    r.millisecond = static_cast<std::uint16_t>(t.msec());
+    return r;
+}
+
+} // namespace
+
+LiveRecorder::LiveRecorder(AppSettings& settings, const PanelData& panel,
+                           std::function<bool()> linkUp, QWidget* dialogParent)
+    : settings(settings), panel(panel), linkUp(std::move(linkUp)), dialogParent(dialogParent) {
+    // A coarse timer may fire up to 5 % late and drifts; the lines are to
+    // come at the interval.
+    recordTimer.setTimerType(Qt::PreciseTimer);
+    connect(&recordTimer, &QTimer::timeout, this, [this] { writeRecordLine(); });
+}
+
+void LiveRecorder::configureRecording() {
+    // One dialog at a time, whatever asks for it while it is open.
+    if (configuring) {
+        return;
+    }
+    configuring = true;
+    const auto done = qScopeGuard([this] { configuring = false; });
+    // A file that cannot be opened brings the dialog back with the settings
+    // just stored, until the user picks a file that opens or cancels.
+    while (!shuttingDown) {
+        const LogFileSettings before = LogFileSettings::fromAppSettings(settings);
+        CLogFileDlg dialog(dialogParent);
+        dialog.setSettings(before);
+        if (dialog.exec() != QDialog::Accepted) {
+            if (!recordFile) {
+                settings.recordEnabled = 0;
+                stopTimer();
+            }
+            break;
+        }
+        const LogFileSettings after = dialog.settings();
+        after.storeInto(settings);
+
+        const auto outcome = RecordingRules::outcomeOfOk(before, after, recordFile != nullptr);
+        if (outcome == RecordingRules::OkOutcome::SwitchOff) {
+            stopTimer();
+            recordFile.reset();
+            break;
+        }
+        if (outcome == RecordingRules::OkOutcome::Reopen) {
+            recordFile.reset();
+            if (!openRecordFile(true)) {
+                if (!shuttingDown) {
+                    PolishMessageBox::inform(dialogParent, kUnavailable, QMessageBox::Warning);
+                }
+                continue;
+            }
+        }
+        writeRecordLine();
+        startTimer();
+        break;
+    }
+    emit recordingChanged();
+}
+
+void LiveRecorder::resumeRecordingAtStartup() {
+    if (shuttingDown || settings.recordFileName.empty() || settings.recordEnabled == 0) {
+        return;
+    }
+    if (!openRecordFile(false)) {
+        if (!shuttingDown) {
+            PolishMessageBox::inform(dialogParent, kUnavailable, QMessageBox::Warning);
+            configureRecording();
+        }
+        return;
+    }
+    startTimer();
+    emit recordingChanged();
+}
+
+bool LiveRecorder::openRecordFile(bool ask) {
+    const QString name = QString::fromStdString(settings.recordFileName);
+    // A stored name cut short at a zero byte would name another file.
+    if (name.contains(QChar(0))) {
+        return false;
+    }
+    auto file = std::make_unique<ReportFile>();
+    if (!file->open(name)) {
+        return false;
+    }
+    if (file->existed()) {
+        const bool append = !ask || PolishMessageBox::ask(dialogParent, kAppendOrErase);
+        // A question closed because the program is ending is no answer:
+        // the file is left as it was.
+        if (shuttingDown) {
+            return false;
+        }
+        if (!(append ? file->seekToEnd() : file->truncate())) {
+            return false;
+        }
+    }
+    lineBuilder.fileOpened();
+    recordFile = std::move(file);
+    failing = false;
+    return true;
+}
+
+void LiveRecorder::writeRecordLine() {
+    if (!recordFile) {
+        return;
+    }
+    const LogFileSettings current = LogFileSettings::fromAppSettings(settings);
+    const RecordLineBuilder::Line line =
+        lineBuilder.next(current.columns, current.csv, localNow(), panel, linkUp && linkUp());
+    if (recordFile->writeLine(line.bytes)) {
+        lineBuilder.written(line);
+        failing = false;
+        return;
+    }
+    ++lost;
+    if (failing) {
+        return;
+    }
+    failing = true;
+    ++streak;
+    streakMessage = QStringLiteral("Nie można zapisać wyników pomiaru do pliku\n%1\n"
+                                   "Przyczyna: %2.\n\n"
+                                   "Wyniki są pomijane, dopóki zapis się nie powiedzie. "
+                                   "Rejestracja trwa dalej.")
+                        .arg(QDir::toNativeSeparators(recordFile->path()), recordFile->errorText());
+    // Not from inside the tick: the box's own event loop keeps the timer
+    // ticking, and the tick must return at once.
+    QMetaObject::invokeMethod(
+        this, [this] { reportWriteFailures(); }, Qt::QueuedConnection);
+}
+
+void LiveRecorder::reportWriteFailures() {
+    // One box at a time: a streak that begins while it is open is told when
+    // it closes.
+    if (failureBoxOpen) {
+        return;
+    }
+    failureBoxOpen = true;
+    while (reportedStreak != streak && !shuttingDown) {
+        reportedStreak = streak;
+        PolishMessageBox::inform(dialogParent, streakMessage, QMessageBox::Critical);
+    }
+    failureBoxOpen = false;
+}
+
+int LiveRecorder::intervalWhileRecording() const {
+    return recordTimer.isActive() ? settings.recordIntervalSeconds : 0;
+}
+
+void LiveRecorder::startTimer() {
+    settings.recordIntervalSeconds = RecordingRules::clampInterval(settings.recordIntervalSeconds);
+    recordTimer.start(settings.recordIntervalSeconds * 1000);
+}
+
+void LiveRecorder::stopTimer() {
+    recordTimer.stop();
+}
+
+void LiveRecorder::shutDown() {
+    shuttingDown = true;
+    recordTimer.stop();
+}

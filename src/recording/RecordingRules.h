@@ -1,0 +1,39 @@
+#pragma once
+
+#include "recording/LogFileSettings.h"
+
+// The rules of the recording dialog and of applying its result.
+namespace RecordingRules {
+
+// The interval runs from one second to one second short of a day: the
+// dialog shows it as a time of day.
+constexpr int kMinIntervalSeconds = 1;
+constexpr int kMaxIntervalSeconds = 86399;
+
+struct TimeOfDay {
+    int hours = 0;
+    int minutes = 0;
+    int seconds = 0;
+
+    friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
+};
+
+// The interval as the time picker shows it.
+TimeOfDay intervalToTime(int intervalSeconds);
+// The picker's time as an interval; 00:00:00 becomes one second.
+int timeToInterval(const TimeOfDay& time);
+// A stored interval brought into 1..86399, so that a damaged setting can
+// neither make the timer fire without pause nor overflow the milliseconds.
+int clampInterval(int intervalSeconds);
+
+enum class OkOutcome {
+    SwitchOff, // stop the timer and close the file
+    Reopen,    // close the file, open the named one (and ask when it exists)
+    KeepFile,  // only the interval or the columns changed: the file stays open
+};
+
+// What OK in the dialog does with the file, given the settings before and
+// after the dialog and whether a file is open now.
+OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after, bool fileOpen);
+
+} // namespace RecordingRules
