@@ -5,7 +5,7 @@
 #include "app/WindowSizeTracker.h"
 #include "display/TileStyle.h"
 #include "protocol/ConnectionStatus.h"
-#include "protocol/NoDialogHooks.h"
+#include "protocol/PollHost.h"
 #include "protocol/PanelData.h"
 #include "protocol/PollEngine.h"
 #include "protocol/PollHost.h"
@@ -31,7 +31,7 @@ class QLineEdit;
 // and the menu. It hosts the poll engine (timers, received bytes, messages)
 // and the connection status, owns the serial driver and keeps the window
 // rectangle for the settings.
-class CMeteoDlg : public QMainWindow, public NoDialogHooks, public PortOwner {
+class CMeteoDlg : public QMainWindow, public PollHost, public PortOwner {
     Q_OBJECT
 
 public:

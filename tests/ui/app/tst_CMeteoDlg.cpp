@@ -341,6 +341,11 @@ void TestCMeteoDlg::everyDialogNamesItsControls_data() {
     QTest::newRow("Port szeregowy") << "actionPort" << QStringList{};
     QTest::newRow("O programie") << "actionAbout" << QStringList{};
     QTest::newRow("question and message") << "actionUninstall" << QStringList{"yesButton"};
+    // Without a port the panel dialogs wait for their reply, all controls shown.
+    QTest::newRow("Informacje o panelu") << "actionPanelInfo" << QStringList{};
+    QTest::newRow("Data i czas") << "actionDateTime" << QStringList{};
+    QTest::newRow("Tryb oszczędzania energii") << "actionPowerSaving" << QStringList{};
+    QTest::newRow("Ustawienia rejestracji") << "actionRecordingSettings" << QStringList{};
 }
 
 void TestCMeteoDlg::everyDialogNamesItsControls() {

@@ -1,6 +1,7 @@
 // The memory dialog "Pamięć" driven by the real poll engine and a scripted
 // panel, and the export dialog "Zapisz" writing real files.
 
+#include "AccessibilityCheck.h"
 #include "ScriptedPanel.h"
 #include "WindowTestSupport.h"
 #include "protocol/NoDialogHooks.h"
@@ -293,6 +294,7 @@ void TestCMemoryDlg::downloadShowsProgressThenTheList() {
                           QStringLiteral("Ciśnienie"), "Kierunek", QStringLiteral("Prędkość")}));
     QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
     list->setCurrentIndex(list->model()->index(1, 0));
+    VERIFY_CONTROLS_NAMED(&d);
     saveScreenshot(&d, QStringLiteral("memory_list"));
 
     child<QPushButton>(d, "closeButton")->click();
@@ -477,17 +479,7 @@ void TestCMemoryDlg::saveDialogStartsEmptyAsText() {
     QCOMPARE(combo->itemText(0), QStringLiteral("Format tekstowy"));
     QCOMPARE(combo->itemText(1), QStringLiteral("Lista rozdzielana"));
     QCOMPARE(combo->currentIndex(), 0);
-    // The labels name their fields.
-    for (const char* field : {"fileNameEdit", "formatCombo"}) {
-        QWidget* w = child<QWidget>(d, field);
-        bool labelled = false;
-        for (QLabel* l : d.findChildren<QLabel*>()) {
-            labelled = labelled || l->buddy() == w;
-        }
-        QVERIFY2(labelled, field);
-        QVERIFY(!w->accessibleName().isEmpty());
-    }
-    QVERIFY(!child<QPushButton>(d, "browseButton")->accessibleName().isEmpty());
+    VERIFY_CONTROLS_NAMED(&d);
     combo->setCurrentIndex(1);
     QVERIFY(d.csv());
     saveScreenshot(&d, QStringLiteral("memory_save_as"));
