@@ -5,7 +5,6 @@
 #include "app/WindowSizeTracker.h"
 #include "display/TileStyle.h"
 #include "protocol/ConnectionStatus.h"
-#include "protocol/PollHost.h"
 #include "protocol/PanelData.h"
 #include "protocol/PollEngine.h"
 #include "protocol/PollHost.h"
