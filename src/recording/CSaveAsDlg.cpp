@@ -99,8 +99,11 @@ bool CSaveAsDlg::exportRecords() {
         return false;
     }
     if (file.existed()) {
-        const bool append = PolishMessageBox::ask(this, kAskAppend);
-        if (!(append ? file.seekToEnd() : file.truncate())) {
+        const std::optional<bool> append = PolishMessageBox::askExplicitly(this, kAskAppend);
+        if (!append) {
+            return false; // no answer: the file stays as it was
+        }
+        if (!(*append ? file.seekToEnd() : file.truncate())) {
             reportWriteFailure(this, file);
             return false;
         }

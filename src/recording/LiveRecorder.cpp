@@ -117,13 +117,14 @@ bool LiveRecorder::openRecordFile(bool ask) {
         return false;
     }
     if (file->existed()) {
-        const bool append = !ask || PolishMessageBox::ask(dialogParent, kAppendOrErase);
+        const std::optional<bool> append =
+            ask ? PolishMessageBox::askExplicitly(dialogParent, kAppendOrErase) : true;
         // A question closed because the program is ending is no answer:
         // the file is left as it was.
-        if (shuttingDown) {
+        if (!append || shuttingDown) {
             return false;
         }
-        if (!(append ? file->seekToEnd() : file->truncate())) {
+        if (!(*append ? file->seekToEnd() : file->truncate())) {
             return false;
         }
     }

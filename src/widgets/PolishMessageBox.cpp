@@ -1,6 +1,31 @@
 #include "widgets/PolishMessageBox.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
+
+namespace {
+
+// Keeps the user's Escape key and close button from answering a box.
+class ButtonsOnly : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            return true;
+        }
+        if (event->type() == QEvent::Close && event->spontaneous()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
 
 namespace PolishMessageBox {
 
@@ -23,6 +48,22 @@ bool ask(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+std::optional<bool> askExplicitly(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, QStringLiteral("TQ820"), text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Tak"), QMessageBox::YesRole);
+    yes->setObjectName(QStringLiteral("yesButton"));
+    QPushButton* no = box.addButton(QStringLiteral("Nie"), QMessageBox::NoRole);
+    no->setObjectName(QStringLiteral("noButton"));
+    box.setDefaultButton(yes);
+    ButtonsOnly filter;
+    box.installEventFilter(&filter);
+    std::optional<bool> answer;
+    QObject::connect(yes, &QPushButton::clicked, &box, [&answer] { answer = true; });
+    QObject::connect(no, &QPushButton::clicked, &box, [&answer] { answer = false; });
+    box.exec();
+    return answer;
 }
 
 } // namespace PolishMessageBox

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -13,7 +14,14 @@ namespace PolishMessageBox {
 // A message with an OK button; the caption is "TQ820".
 void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
 
-// A Yes/No question; true for "Tak".
+// A Yes/No question; true for "Tak". Escape and the close button mean "Nie".
 bool ask(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Question);
+
+// A Yes/No question whose "Nie" destroys something (an existing file is
+// emptied), so only a click on "Tak" or "Nie" answers it: Escape and the
+// window's close button do nothing. A box that the program closes itself
+// (it is ending) gives no answer.
+std::optional<bool> askExplicitly(QWidget* parent, const QString& text,
+                                  QMessageBox::Icon icon = QMessageBox::Question);
 
 } // namespace PolishMessageBox
