@@ -95,8 +95,16 @@ void PollEngine::onTick() {
             reportLink(false);
             missedTicks_ = 0;
             pollState_ = chooseNext(true);
+            sendRequest();
+        } else {
+            // Exactly what went out before, even if a one-shot has changed
+            // the addresses or values meanwhile: its reply is still the one
+            // the state expects.
+            host_.restartPollTimer();
+            if (inFlight_.length > 0) {
+                host_.sendBytes(inFlight_.bytes.data(), inFlight_.length);
+            }
         }
-        sendRequest();
     }
     flushPrompts();
 }
@@ -459,9 +467,9 @@ void PollEngine::sendRequest() {
     params.writeConfig = writeConfig_;
     params.powerSavingValue = powerSavingValue_;
     params.clockToSet = clockToSet_;
-    const Request request = buildRequest(pollState_, params);
-    if (request.length > 0) {
-        host_.sendBytes(request.bytes.data(), request.length);
+    inFlight_ = buildRequest(pollState_, params);
+    if (inFlight_.length > 0) {
+        host_.sendBytes(inFlight_.bytes.data(), inFlight_.length);
     }
 }
 

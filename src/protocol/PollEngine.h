@@ -4,6 +4,7 @@
 #include "protocol/PanelData.h"
 #include "protocol/PollHost.h"
 #include "protocol/PollState.h"
+#include "protocol/Requests.h"
 
 #include <array>
 #include <cstdint>
@@ -123,6 +124,7 @@ private:
     bool pendingIsDownload_ = false; // the pending slot holds the download's start
     int downloadAddress_ = 0;        // the address whose byte the download stores next
     int sentAddress_ = 0;            // the address of the read request that is out
+    Request inFlight_;               // the request that is out, repeated on a time-out
 
     std::vector<Prompt> prompts_;
     int stepDepth_ = 0;

@@ -591,7 +591,7 @@ TEST(MemoryDownload, AReadReplacedBeforeItsVersionRequestIsReportedNotLeftWaitin
     EXPECT_TRUE(rig.host.memory.bytes.empty());
 }
 
-TEST(MemoryDownload, ARetryAfterTheAddressWasReusedStoresNothingForIt) {
+TEST(MemoryDownload, ARetryRepeatsTheReadThatIsOutThoughTheAddressWasReused) {
     EngineRig rig;
     loadContent(rig);
     rig.start();
@@ -599,16 +599,31 @@ TEST(MemoryDownload, ARetryAfterTheAddressWasReusedStoresNothingForIt) {
     rig.host.memory.open = true;
     rig.run(4); // ER004 out
     rig.engine.beginRecordingSettings();
-    rig.engine.onTick(); // the retry already asks for the settings byte
-    ASSERT_EQ(rig.host.sent.back(), "ER001");
-    rig.exchange();
+    rig.engine.onTick();
+    ASSERT_EQ(rig.host.sent.back(), "ER004");
+    rig.exchange(); // its byte is stored, then the settings read breaks in
     EXPECT_TRUE(storedInOrder(rig.host));
-    EXPECT_EQ(rig.host.memory.bytes.size(), 2u);
+    EXPECT_EQ(rig.host.memory.bytes.size(), 3u);
     EXPECT_EQ(rig.host.memory.aborts, 1);
+    EXPECT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
     // The settings read then runs as it would have on its own.
     EXPECT_EQ(rig.host.sent.back(), "ER001");
     EXPECT_EQ(rig.runToStatus(), "Q K");
     EXPECT_EQ(rig.host.count("hook:panelSettings"), 1);
+}
+
+TEST(PollEngine, ARetryRepeatsTheRequestThatIsOut) {
+    EngineRig rig;
+    rig.start();
+    rig.engine.endClockRead(true, {});
+    rig.exchange(); // K answered: B000000 out
+    ASSERT_EQ(rig.host.sent.back(), "B000000");
+    DateTimeRecord later;
+    later.hour = 12;
+    rig.engine.endClockRead(true, later); // a second "OK" before the first is answered
+    rig.engine.onTick();
+    EXPECT_EQ(rig.host.sent.back(), "B000000");
+    EXPECT_EQ(rig.runToStatus(), "B120000 C0000 K");
 }
 
 TEST(PollEngine, LateVersionReplyAfterTheInfoDialogClosedStartsNoDownload) {
