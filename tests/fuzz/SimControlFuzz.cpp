@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput in(data, size);
     PanelOptions options;
     options.seed = 7;
+    options.memory = MemoryPreset::Empty; // "memory history" loads the long one
     PanelModel panel(options);
     std::int64_t now = 0;
     while (!in.empty()) {
