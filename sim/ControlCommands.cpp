@@ -221,8 +221,8 @@ std::optional<std::string> applyControl(PanelModel& panel, std::string_view line
     }
     if (verb == "speedup") {
         const auto v = w.size() == 2 ? parseDouble(w[1]) : std::nullopt;
-        if (!v || !(*v > 0) || *v > 1e6)
-            return "error usage: speedup <factor above 0>";
+        if (!v || !PanelModel::isValidSpeedUp(*v))
+            return "error usage: speedup <factor from 0.001 to 1000000>";
         panel.setSpeedUp(*v);
         return ok;
     }
@@ -265,7 +265,7 @@ const char* controlHelp() {
                            direction) or let it drift again
   serial1 <n>, serial2 <n> sensor serial numbers 0..65535
   power <byte>             power-saving register (bit 0 = power saving on)
-  speedup <factor>         recording runs this many times faster
+  speedup <factor>         recording runs this many times faster (0.001 to 1000000)
   state                    print the whole panel state on one line
 )";
 }

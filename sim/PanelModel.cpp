@@ -117,12 +117,20 @@ constexpr HistoryBlock historyBlocks[] = {
 constexpr int historyMinutesIntoInterval =
     7; // the live block's next record comes 3 min after start
 
+// Milliseconds as a whole number that stays far from the ends of 64 bits, however long
+// the model runs: sums and differences of two such values cannot overflow.
+std::int64_t wholeMs(double ms) {
+    constexpr double limit = double(std::int64_t(1) << 61);
+    return std::llround(std::clamp(ms, -limit, limit));
+}
+
 } // namespace
 
 PanelModel::PanelModel(const PanelOptions& options)
     : ch1(options.ch1), ch2(options.ch2), firmwareHundredths(options.firmware),
       serialCh1(options.serialCh1 & 0xFFFF), serialCh2(options.serialCh2 & 0xFFFF),
-      weather(options.seed), speedUpFactor(options.speedUp > 0 ? options.speedUp : 1.0) {
+      weather(options.seed),
+      speedUpFactor(isValidSpeedUp(options.speedUp) ? options.speedUp : 1.0) {
     clockBaseSeconds = toSeconds(options.clock);
     mem.fill(memory::endMarker);
     mem[0] = 10;
@@ -165,17 +173,16 @@ void PanelModel::setClock(const CivilTime& t) {
 }
 
 std::int64_t PanelModel::recordDueMs(int n) const {
-    return blockStartMs +
-           std::int64_t(std::llround(double(n) * activeIntervalMinutes * 60000.0 / speedUpFactor));
+    return blockStartMs + wholeMs(double(n) * activeIntervalMinutes * 60000.0 / speedUpFactor);
 }
 
 void PanelModel::setSpeedUp(double factor) {
-    if (!(factor > 0))
+    if (!isValidSpeedUp(factor))
         return;
     // Keep the recording's progress through its current interval.
     const double panelMs = double(nowMs - blockStartMs) * speedUpFactor;
     speedUpFactor = factor;
-    blockStartMs = nowMs - std::int64_t(std::llround(panelMs / factor));
+    blockStartMs = nowMs - wholeMs(panelMs / factor);
 }
 
 // ---------------------------------------------------------------- state
@@ -410,8 +417,7 @@ void PanelModel::loadHistory() {
     blockStart = fromSeconds(starts[n - 1]);
     blockRecords = live.count;
     blockStartMs =
-        nowMs - std::int64_t(std::llround(double(clockSeconds() - double(starts[n - 1])) * 1000.0 /
-                                          speedUpFactor));
+        nowMs - wholeMs(double(clockSeconds() - double(starts[n - 1])) * 1000.0 / speedUpFactor);
     recordingOn = true;
     suspended = false;
 }

@@ -99,7 +99,15 @@ public:
     void setSerial(int channel, int value);
     int powerSaving() const { return powerSavingRegister; }
     void setPowerSaving(int value) { powerSavingRegister = value & 0xFF; }
+    // Recording paces the model's millisecond arithmetic can hold: from a thousand times
+    // slower to a million times faster than the clock.
+    static constexpr double minSpeedUp = 1e-3;
+    static constexpr double maxSpeedUp = 1e6;
+    static bool isValidSpeedUp(double factor) {
+        return factor >= minSpeedUp && factor <= maxSpeedUp; // false for NaN
+    }
     double speedUp() const { return speedUpFactor; }
+    // A factor outside the range above is ignored.
     void setSpeedUp(double factor);
 
     // The current readings (fixed ones where a test pinned them).

@@ -37,7 +37,8 @@ Options:
   --seed N                 seed of the weather and the noise (default 1)
   --clock 'YYYY-MM-DD hh:mm:ss'
                            panel clock at start (default: the local time)
-  --speedup F              recording runs F times faster than the clock (default 1)
+  --speedup F              recording runs F times faster than the clock, 0.001 to
+                           1000000 (default 1)
   --no-stdin               do not read control lines; run until a signal
   --help                   this text
 
@@ -122,8 +123,8 @@ int main(int argc, char** argv) {
             char* end = nullptr;
             const std::string v = value();
             const double f = std::strtod(v.c_str(), &end);
-            if (*end || !(f > 0) || f > 1e6)
-                usageError("--speedup wants a factor above 0");
+            if (*end || v.empty() || !tq820sim::PanelModel::isValidSpeedUp(f))
+                usageError("--speedup wants a factor from 0.001 to 1000000");
             panelOptions.speedUp = f;
         } else if (arg == "--clock") {
             const std::string v = value();

@@ -1,17 +1,39 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 // The main window's rectangle in screen pixels, frame included.
 struct WindowRect {
+    // No screen has edges farther out than this (Qt's own widget limit); within
+    // it, sums and differences of edges cannot overflow an int.
+    static constexpr int kMaxCoordinate = 1 << 24;
+
     int left = 100;
     int top = 100;
     int right = 700;
     int bottom = 500;
 
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
+    // Edges may come from outside: the difference is taken in 64 bits and
+    // saturated, never overflowed.
+    int width() const { return span(left, right); }
+    int height() const { return span(top, bottom); }
+    // Every edge within reach of a screen, with a width and height of at least 1.
+    bool isSane() const {
+        const auto within = [](int v) { return v >= -kMaxCoordinate && v <= kMaxCoordinate; };
+        return within(left) && within(top) && within(right) && within(bottom) && width() >= 1 &&
+               height() >= 1;
+    }
     friend bool operator==(const WindowRect&, const WindowRect&) = default;
+
+private:
+    static int span(int from, int to) {
+        const std::int64_t d = std::int64_t{to} - from;
+        return static_cast<int>(std::clamp<std::int64_t>(d, std::numeric_limits<int>::min(),
+                                                         std::numeric_limits<int>::max()));
+    }
 };
 
 // The settings record owned by the main window, with the built-in defaults.

@@ -1,6 +1,7 @@
 #include "app/CMeteoApp.h"
 
 #include "app/CMeteoDlg.h"
+#include "app/ModalDismisser.h"
 #include "app/SettingsStore.h"
 #include "app/TerminationSignals.h"
 #include "display/CValueTile.h"
@@ -14,16 +15,11 @@
 
 namespace {
 
-// Closes whatever modal box or dialog is open (answering it with its cancel
-// path) and then the main window, as if the user had done it.
-void closeEverything(CMeteoDlg& dlg) {
-    for (int guard = 0; guard < 16; ++guard) {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == &dlg) {
-            break;
-        }
-        modal->close();
-    }
+// Closes whatever modal box or dialog is open, and any that start-up opens
+// afterwards (answering each with its cancel path), and then the main window,
+// as if the user had done it.
+void closeEverything(ModalDismisser& dismisser, CMeteoDlg& dlg) {
+    dismisser.dismissAll(&dlg);
     dlg.close();
 }
 
@@ -75,7 +71,7 @@ int CMeteoApp::RunProgram() {
         quit(); // also ends a message box's loop that may still be open
     });
     connect(&termination, &TerminationSignals::terminationRequested, &dlg,
-            [&dlg] { closeEverything(dlg); });
+            [this, &dlg] { closeEverything(dismisser, dlg); });
 
     dlg.initialise();
     if (!closed) {
@@ -104,7 +100,7 @@ void CMeteoApp::scheduleScreenshot(CMeteoDlg& dlg) {
     if (!ok || delay < 0) {
         delay = 4000;
     }
-    QTimer::singleShot(delay, &dlg, [&dlg, file] {
+    QTimer::singleShot(delay, &dlg, [this, &dlg, file] {
         QTextStream out(stdout);
         if (!dlg.grab().save(file, "PNG")) {
             out << "Nie można zapisać zrzutu ekranu: " << file << Qt::endl;
@@ -116,6 +112,6 @@ void CMeteoApp::scheduleScreenshot(CMeteoDlg& dlg) {
                 out << t->caption() << ": " << t->displayText() << Qt::endl;
             }
         }
-        closeEverything(dlg);
+        closeEverything(dismisser, dlg);
     });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ModalDismisser.h"
+
 #include <QApplication>
 #include <QTranslator>
 
@@ -28,4 +30,5 @@ private:
     void scheduleScreenshot(CMeteoDlg& dlg);
 
     QTranslator qtTranslator;
+    ModalDismisser dismisser;
 };

@@ -270,22 +270,32 @@ std::vector<std::string> keyParts(const std::string& keyPath) {
 
 namespace regfile {
 
-std::vector<Entry> parse(std::string_view content, std::string_view keyName) {
+std::vector<Entry> parse(std::string_view content, std::string_view keyName, bool* unreadable) {
+    bool skipped = false;
+    const auto result = [&](std::vector<Entry> entries) {
+        if (unreadable != nullptr) {
+            *unreadable = skipped;
+        }
+        return entries;
+    };
     if (content.substr(0, 3) == "\xEF\xBB\xBF") {
         content.remove_prefix(3);
     }
-    // Logical lines: hex values may continue over lines ending in '\'.
+    // Logical lines: hex values may continue over lines ending in '\'. Whether
+    // a line is a hex value is decided once, on its first piece, so a value
+    // continued over many lines is joined in time linear in its length.
     std::vector<std::string> lines;
     std::string pending;
-    bool continuing = false;
+    bool hexValue = false;
     while (!content.empty()) {
         const auto end = content.find('\n');
-        std::string_view line = content.substr(0, end);
+        const std::string_view piece = trim(content.substr(0, end));
         content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-        pending += trim(line);
-        continuing =
-            !pending.empty() && pending.back() == '\\' && pending.find("=hex") != std::string::npos;
-        if (continuing) {
+        if (pending.empty()) {
+            hexValue = piece.find("=hex") != std::string_view::npos;
+        }
+        pending += piece;
+        if (hexValue && !pending.empty() && pending.back() == '\\') {
             pending.pop_back();
         } else {
             lines.push_back(std::move(pending));
@@ -309,7 +319,8 @@ std::vector<Entry> parse(std::string_view content, std::string_view keyName) {
                 continue;
             }
             if (line != kHeader) {
-                return {};
+                skipped = true;
+                return result({});
             }
             headerSeen = true;
             continue;
@@ -320,23 +331,29 @@ std::vector<Entry> parse(std::string_view content, std::string_view keyName) {
         if (line.front() == '[') {
             inKey = line.back() == ']' &&
                     equalsIgnoringCase(std::string_view(line).substr(1, line.size() - 2), keyName);
+            skipped = skipped || !inKey; // another key, or no key at all
             continue;
         }
         if (!inKey || line.front() != '"') {
+            skipped = true;
             continue;
         }
         std::size_t pos = 0;
         auto name = parseQuoted(line, pos);
         if (!name) {
+            skipped = true;
             continue;
         }
         std::string_view rest = trim(std::string_view(line).substr(pos));
         if (rest.empty() || rest.front() != '=') {
+            skipped = true;
             continue;
         }
         auto entry = parseValue(trim(rest.substr(1)));
         if (entry) {
             entry->name = *name;
+        } else {
+            skipped = true;
         }
         found.push_back({std::move(*name), std::move(entry)});
     }
@@ -354,12 +371,13 @@ std::vector<Entry> parse(std::string_view content, std::string_view keyName) {
             ambiguous.name = o.name;
             ambiguous.ambiguous = true;
             entries.push_back(std::move(ambiguous));
+            skipped = true;
             count = 0;
         } else if (count == 1 && o.entry) {
             entries.push_back(std::move(*o.entry));
         }
     }
-    return entries;
+    return result(std::move(entries));
 }
 
 std::string write(const std::vector<Entry>& entries, std::string_view keyName) {
@@ -445,6 +463,7 @@ bool RegFileStore::load(const std::filesystem::path& file) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
     entries.clear();
+    keepAside = false;
     if (ec) {
         return false;
     }
@@ -453,11 +472,12 @@ bool RegFileStore::load(const std::filesystem::path& file) {
         return false;
     }
     if (size > kMaxFileSize) {
+        keepAside = true;
         return true; // not a settings file: every value reads as missing
     }
     const std::string content((std::istreambuf_iterator<char>(in)),
                               std::istreambuf_iterator<char>());
-    entries = regfile::parse(content, openKeyName);
+    entries = regfile::parse(content, openKeyName, &keepAside);
     return true;
 }
 
@@ -480,6 +500,7 @@ int RegFileStore::Create(RegistryRoot, const std::string& path, const char*) {
         // A new key exists at once, empty, as a new file.
         std::filesystem::create_directories(file.parent_path(), ec);
         entries.clear();
+        keepAside = false;
         openFile = file;
         if (!save()) {
             openFile.clear();
@@ -533,6 +554,7 @@ int RegFileStore::Close() {
     openFile.clear();
     entries.clear();
     dirty = false;
+    keepAside = false;
     return result;
 }
 
@@ -600,6 +622,22 @@ int RegFileStore::DeleteKey(RegistryRoot, const std::string& path) {
     return 1;
 }
 
+bool RegFileStore::keepDamagedFile(const std::filesystem::path& file) {
+    std::filesystem::path copy = file;
+    copy += kDamagedSuffix;
+    std::error_code ec;
+    std::filesystem::remove(copy, ec); // an older copy gives way
+    // A second name for the same data costs nothing, even for a huge file;
+    // where links are not possible the file is copied.
+    std::filesystem::create_hard_link(file, copy, ec);
+    if (ec) {
+        ec.clear();
+        std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing,
+                                   ec);
+    }
+    return !ec;
+}
+
 bool RegFileStore::save() {
     const std::string content = regfile::write(entries, openKeyName);
     // A settings file linked from elsewhere (a dotfiles folder) is replaced
@@ -641,9 +679,15 @@ bool RegFileStore::save() {
         ok = static_cast<bool>(out);
     }
 #endif
+    // The file on disk could not be read whole: it is kept before it is
+    // replaced, so that nothing the user had is lost.
+    if (ok && keepAside && std::filesystem::exists(target, ec)) {
+        ok = keepDamagedFile(target);
+    }
     if (ok) {
         std::filesystem::rename(temp, target, ec);
         ok = !ec;
+        keepAside = keepAside && !ok;
     }
     if (!ok) {
         std::filesystem::remove(temp, ec);

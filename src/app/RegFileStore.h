@@ -22,7 +22,11 @@ struct Entry {
 // The values of the section [keyName] of a file's text, in file order. A line
 // that cannot be read is skipped; a name that appears more than once is kept
 // once, marked ambiguous; a text without the REGEDIT4 header gives nothing.
-std::vector<Entry> parse(std::string_view content, std::string_view keyName);
+// Time and memory are linear in the text's length. `unreadable`, when given,
+// tells whether anything but blank lines and comments was skipped or ambiguous:
+// writing the values back would lose it.
+std::vector<Entry> parse(std::string_view content, std::string_view keyName,
+                         bool* unreadable = nullptr);
 
 // The file's text: header, section, one line per value. Numbers as
 // dword:%08x, texts quoted with \\ and \" escaped, anything else as hex.
@@ -33,6 +37,8 @@ std::string write(const std::vector<Entry>& entries, std::string_view keyName);
 // The settings key as a REGEDIT4 file (UTF-8): key path "SOFTWARE\A\B" is the
 // file <config>/A/B.reg, and the key exists when the file does. Writes are
 // collected and written at Close, atomically (temporary file, then rename).
+// A file that could not be read whole (damaged, binary, too large) is kept as
+// <file>.bad, replacing an older copy, before it is first written over.
 class RegFileStore : public RegistryStore {
 public:
     explicit RegFileStore(std::filesystem::path configDir);
@@ -55,14 +61,18 @@ public:
 
     // Files larger than this are not settings files and read as empty.
     static constexpr std::uintmax_t kMaxFileSize = 1 << 20;
+    // Appended to the name of a file kept aside.
+    static constexpr const char* kDamagedSuffix = ".bad";
 
 private:
     bool load(const std::filesystem::path& file);
     bool save();
+    static bool keepDamagedFile(const std::filesystem::path& file);
 
     std::filesystem::path configDir;
     std::filesystem::path openFile;
     std::string openKeyName;
     std::vector<regfile::Entry> entries;
     bool dirty = false;
+    bool keepAside = false; // the open file could not be read whole
 };

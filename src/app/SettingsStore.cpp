@@ -104,10 +104,9 @@ void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileSt
         readNumber(store, "WINDOW_BOTTOM", rect.bottom);
         readNumber(store, "WINDOW_LEFT", rect.left);
         readNumber(store, "WINDOW_RIGHT", rect.right);
-        // An empty or inverted rectangle would open an invisible window.
-        // (64-bit, since stored edges may be anything.)
-        if (static_cast<long long>(rect.right) - rect.left >= 1 &&
-            static_cast<long long>(rect.bottom) - rect.top >= 1) {
+        // An empty or inverted rectangle would open an invisible window, and
+        // edges no screen has are no window at all: both count as missing.
+        if (rect.isSane()) {
             settings.windowRect = rect;
         }
 

@@ -82,7 +82,7 @@ WindowLayout computeWindowLayout(int cx, int cy, int margin, int statusLineHeigh
 }
 
 WindowRect placementRect(const WindowRect& stored) {
-    if (stored.width() <= 0 || stored.height() <= 0) {
+    if (!stored.isSane()) {
         return WindowRect{};
     }
     return stored;

@@ -52,6 +52,6 @@ WindowLayout computeWindowLayout(int cx, int cy, int margin, int statusLineHeigh
                                  const LayoutInputs& in);
 
 // Where start-up puts the window: the stored outer rectangle, or the built-in
-// one when the stored rectangle has no area (a damaged settings file), since
-// such a window could not be seen or grabbed.
+// one when the stored rectangle has no area or edges no screen has (a damaged
+// settings file), since such a window could not be seen or grabbed.
 WindowRect placementRect(const WindowRect& stored);

@@ -11,4 +11,5 @@ target_sources(tq820shell PRIVATE
 target_sources(tq820shell PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CMeteoApp.h ${CMAKE_CURRENT_LIST_DIR}/CMeteoApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.h ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModalDismisser.h ${CMAKE_CURRENT_LIST_DIR}/ModalDismisser.cpp
 )

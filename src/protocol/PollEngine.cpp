@@ -28,6 +28,7 @@ constexpr const char* kMessageSettingsFailed = "Błąd przy próbie zapisu ustaw
 
 constexpr int kTicksBeforeLinkDown = 3;
 constexpr int kMinimumFirmwareByte = 201; // version 2.01
+constexpr int kFirstContentAddress = 2;   // addresses 0 and 1 hold the recording settings
 
 } // namespace
 
@@ -86,11 +87,24 @@ void PollEngine::onTick() {
             if (downloadRunning() && host_.memoryCanTakeMore()) {
                 host_.memoryAbort();
             }
+            if (download_ != Download::Requested) {
+                // A download whose request went unanswered has ended; one that
+                // waits in the pending slot starts now.
+                download_ = Download::Idle;
+            }
             reportLink(false);
             missedTicks_ = 0;
             pollState_ = chooseNext(true);
+            sendRequest();
+        } else {
+            // Exactly what went out before, even if a one-shot has changed
+            // the addresses or values meanwhile: its reply is still the one
+            // the state expects.
+            host_.restartPollTimer();
+            if (inFlight_.length > 0) {
+                host_.sendBytes(inFlight_.bytes.data(), inFlight_.length);
+            }
         }
-        sendRequest();
     }
     flushPrompts();
 }
@@ -141,7 +155,7 @@ void PollEngine::onConfirmationTimer(ConfirmationTimer timer) {
 
 void PollEngine::beginPanelInfo() {
     infoDialogOpen_ = true;
-    pendingState_ = READ_VERSION;
+    setPending(READ_VERSION);
 }
 
 void PollEngine::endPanelInfo() {
@@ -150,7 +164,7 @@ void PollEngine::endPanelInfo() {
 
 void PollEngine::beginClockRead() {
     data_.clockValid = 0;
-    pendingState_ = READ_CLOCK;
+    setPending(READ_CLOCK);
 }
 
 void PollEngine::endClockRead(bool ok, const DateTimeRecord& chosen) {
@@ -159,22 +173,26 @@ void PollEngine::endClockRead(bool ok, const DateTimeRecord& chosen) {
     }
     clockToSet_ = chosen;
     data_.dateSetAck = 0;
-    pendingState_ = SET_TIME;
+    setPending(SET_TIME);
     host_.startConfirmationTimer(ConfirmationTimer::ClockSet);
 }
 
 void PollEngine::beginMemoryRead() {
     data_.memoryByteValid = 0;
     host_.memoryReset();
-    memoryAddress_ = 2;
-    pendingState_ = READ_VERSION;
+    memoryAddress_ = kFirstContentAddress;
+    setPending(READ_VERSION);
+    pendingIsDownload_ = true;
+    // The dialog has just been reset: whatever an earlier download still has
+    // out is no longer wanted.
+    download_ = Download::Requested;
 }
 
 void PollEngine::beginRecordingSettings() {
     recordingDialogOpen_ = true;
     data_.memoryByteValid = 0;
     memoryAddress_ = 1;
-    pendingState_ = READ_MEMORY;
+    setPending(READ_MEMORY);
 }
 
 void PollEngine::endRecordingSettings(bool ok, int intervalMinutes, int configByte) {
@@ -186,13 +204,13 @@ void PollEngine::endRecordingSettings(bool ok, int intervalMinutes, int configBy
     writeInterval_ = intervalMinutes;
     writeConfig_ = configByte;
     writeIndex_ = 0;
-    pendingState_ = WRITE_MEMORY;
+    setPending(WRITE_MEMORY);
     host_.startConfirmationTimer(ConfirmationTimer::SettingsWrite);
 }
 
 void PollEngine::beginPowerSaving() {
     powerSavingDialogOpen_ = true;
-    pendingState_ = READ_POWER_SAVING;
+    setPending(READ_POWER_SAVING);
 }
 
 void PollEngine::endPowerSaving(bool ok, int registerValue) {
@@ -202,13 +220,13 @@ void PollEngine::endPowerSaving(bool ok, int registerValue) {
     }
     data_.powerSavingAck = 0;
     powerSavingValue_ = registerValue;
-    pendingState_ = WRITE_POWER_SAVING;
+    setPending(WRITE_POWER_SAVING);
     host_.startConfirmationTimer(ConfirmationTimer::PowerSavingWrite);
 }
 
 void PollEngine::requestReset() {
     data_.resetAck = 0;
-    pendingState_ = RESET_PANEL;
+    setPending(RESET_PANEL);
     host_.startConfirmationTimer(ConfirmationTimer::Reset);
 }
 
@@ -220,7 +238,7 @@ void PollEngine::requestErase() {
                 return;
             }
             data_.eraseAck = 0;
-            pendingState_ = ERASE_MEMORY;
+            setPending(ERASE_MEMORY);
             host_.startConfirmationTimer(ConfirmationTimer::Erase);
         });
     }
@@ -243,7 +261,9 @@ void PollEngine::handleLine(int length) {
         if (pollState_ == READ_POWER_SAVING && powerSavingDialogOpen_) {
             host_.showPowerSaving();
         }
-        if (downloadRunning() && host_.memoryCanTakeMore()) {
+        // Only the answer to the download's own current address is stored;
+        // a read that another operation reused for its own address is not.
+        if (downloadRunning() && sentAddress_ == downloadAddress_ && host_.memoryCanTakeMore()) {
             // The 0xFF test uses the byte the dialog stores, so a malformed
             // digit can never store an end marker the engine does not see.
             const auto byte = static_cast<std::uint8_t>(data_.memoryByte & 0xFF);
@@ -251,7 +271,8 @@ void PollEngine::handleLine(int length) {
             host_.memoryAppendByte(byte);
             // The address has three digits: past 4095 it would wrap onto the
             // settings bytes, so the last address ends the content.
-            if (byte == 0xFF || memoryAddress_ >= kLastMemoryAddress) {
+            if (byte == 0xFF || downloadAddress_ >= kLastMemoryAddress) {
+                download_ = Download::Idle;
                 host_.memoryFinishProgress();
                 host_.memoryDecode();
             }
@@ -269,6 +290,11 @@ void PollEngine::handleLine(int length) {
         if (downloadRunning() && host_.memoryCanTakeMore()) {
             raiseMessage(kMessageReadError);
             host_.memoryAbort();
+        }
+        if (download_ != Download::Requested) {
+            // Nothing more is read; a dialog still waiting for its first byte
+            // reports the silence itself.
+            download_ = Download::Idle;
         }
         if (pollState_ == READ_INTERVAL) {
             if (infoDialogOpen_) {
@@ -291,6 +317,14 @@ void PollEngine::handleLine(int length) {
 
 PollState PollEngine::chooseNext(bool failed) {
     if (pendingState_ != NO_STATE) {
+        if (pendingIsDownload_) {
+            download_ = Download::Version;
+        } else if (download_ != Download::Idle) {
+            // Another operation takes the line: the download cannot go on,
+            // and its list must not end short without a word.
+            endDownloadEarly();
+        }
+        pendingIsDownload_ = false;
         pollState_ = pendingState_;
         pendingState_ = NO_STATE;
         return pollState_;
@@ -359,16 +393,18 @@ PollState PollEngine::nextMeasurement(PollState after) const {
 }
 
 PollState PollEngine::nextAfterVersion() {
-    if (infoDialogOpen_) {
-        return READ_POWER_SAVING;
+    if (download_ != Download::Version) {
+        // Asked for by the information dialog. A late reply after that dialog
+        // gave up starts nothing.
+        return infoDialogOpen_ ? READ_POWER_SAVING : READ_STATUS;
     }
-    // Without the information dialog only the memory dialog asks for the
-    // version. A late reply after the information dialog gave up finds no
-    // memory dialog waiting and must not start a download.
+    download_ = Download::Idle;
     if (!host_.memoryCanTakeMore()) {
-        return READ_STATUS;
+        return READ_STATUS; // the memory dialog has gone meanwhile
     }
     if (std::lround(data_.firmwareVersion * 100.0) >= kMinimumFirmwareByte) {
+        download_ = Download::Reading;
+        memoryAddress_ = downloadAddress_ = kFirstContentAddress;
         return READ_MEMORY;
     }
     raiseMessage(kMessageOldFirmware);
@@ -377,45 +413,63 @@ PollState PollEngine::nextAfterVersion() {
 }
 
 PollState PollEngine::nextAfterMemoryRead() {
-    if (memoryAddress_ <= 1) {
-        return memoryAddress_ == 1 ? READ_INTERVAL : READ_STATUS;
+    if (!downloadRunning()) {
+        // The recording settings' byte, or the last read of a download that
+        // has ended (end marker or last address stored and decoded).
+        return sentAddress_ == 1 ? READ_INTERVAL : READ_STATUS;
     }
     // The dialog closed (its watchdog, an abort) or is full: nobody takes the
     // bytes any more.
     if (!host_.memoryCanTakeMore()) {
+        download_ = Download::Idle;
         return READ_STATUS;
     }
-    if (host_.memoryLastByte() == 0xFF) {
-        return READ_STATUS; // end marker stored and decoded
-    }
-    if (memoryAddress_ >= kLastMemoryAddress) {
-        return READ_STATUS; // the whole address range is read and decoded
-    }
     if (host_.memoryStopRequested()) {
+        download_ = Download::Idle;
         host_.memoryAbort();
         return READ_STATUS;
     }
-    ++memoryAddress_;
+    ++downloadAddress_;
+    memoryAddress_ = downloadAddress_;
     data_.memoryByteValid = 0;
     return READ_MEMORY;
 }
 
 bool PollEngine::downloadRunning() const {
-    return pollState_ == READ_MEMORY && memoryAddress_ > 1;
+    // While reading, the engine sends nothing but the download's reads.
+    return download_ == Download::Reading;
+}
+
+void PollEngine::setPending(PollState state) {
+    pendingState_ = state;
+    pendingIsDownload_ = false;
+}
+
+void PollEngine::endDownloadEarly() {
+    download_ = Download::Idle;
+    if (!host_.memoryCanTakeMore()) {
+        return; // the dialog has gone and reported its own end
+    }
+    // A stop the user asked for needs no error.
+    if (!host_.memoryStopRequested()) {
+        raiseMessage(kMessageReadError);
+    }
+    host_.memoryAbort();
 }
 
 void PollEngine::sendRequest() {
     host_.restartPollTimer();
     RequestParams params;
     params.memoryAddress = memoryAddress_;
+    sentAddress_ = pollState_ == READ_MEMORY ? memoryAddress_ : 0;
     params.writeIndex = writeIndex_;
     params.writeInterval = writeInterval_;
     params.writeConfig = writeConfig_;
     params.powerSavingValue = powerSavingValue_;
     params.clockToSet = clockToSet_;
-    const Request request = buildRequest(pollState_, params);
-    if (request.length > 0) {
-        host_.sendBytes(request.bytes.data(), request.length);
+    inFlight_ = buildRequest(pollState_, params);
+    if (inFlight_.length > 0) {
+        host_.sendBytes(inFlight_.bytes.data(), inFlight_.length);
     }
 }
 

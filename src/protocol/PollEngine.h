@@ -4,6 +4,7 @@
 #include "protocol/PanelData.h"
 #include "protocol/PollHost.h"
 #include "protocol/PollState.h"
+#include "protocol/Requests.h"
 
 #include <array>
 #include <cstdint>
@@ -69,6 +70,15 @@ private:
     // Implementation details are the engine's own; see PollEngine.cpp.
     class Step;
 
+    // Where a memory download stands. Replies are matched to the request they
+    // answer, so a byte is stored only for the address it was read from.
+    enum class Download {
+        Idle,      // none, or the last one has ended
+        Requested, // its version request waits in the pending slot
+        Version,   // its version request is out
+        Reading,   // its reads are out, one address after the other
+    };
+
     // A message or question raised inside a step, handed to the host once the
     // step has sent its request.
     struct Prompt {
@@ -82,6 +92,8 @@ private:
     PollState nextAfterVersion();
     PollState nextAfterMemoryRead();
     bool downloadRunning() const;
+    void setPending(PollState state);
+    void endDownloadEarly();
     void sendRequest();
     void reportLink(bool up);
     void raiseMessage(std::string text);
@@ -107,6 +119,12 @@ private:
     bool infoDialogOpen_ = false;
     bool recordingDialogOpen_ = false;
     bool powerSavingDialogOpen_ = false;
+
+    Download download_ = Download::Idle;
+    bool pendingIsDownload_ = false; // the pending slot holds the download's start
+    int downloadAddress_ = 0;        // the address whose byte the download stores next
+    int sentAddress_ = 0;            // the address of the read request that is out
+    Request inFlight_;               // the request that is out, repeated on a time-out
 
     std::vector<Prompt> prompts_;
     int stepDepth_ = 0;

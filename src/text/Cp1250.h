@@ -7,8 +7,9 @@
 // the program is UTF-8; it is converted once, where a file line is written.
 namespace cp1250 {
 
-// UTF-8 to Windows-1250. A character the code page cannot hold, and a byte
-// sequence that is not valid UTF-8, becomes '?'.
+// UTF-8 to Windows-1250. A character the code page cannot hold becomes '?',
+// and so does every byte of a sequence that is not valid UTF-8 (cut off,
+// overlong, a surrogate or above U+10FFFF).
 std::string fromUtf8(std::string_view utf8);
 
 // Windows-1250 to UTF-8. The five unassigned bytes become U+FFFD.

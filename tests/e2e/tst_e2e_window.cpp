@@ -10,6 +10,7 @@
 #include "display/CValueTile.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -18,7 +19,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,6 +57,23 @@ QString readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The process has its own SIGTERM handler installed (Linux: the caught-signal
+// mask in /proc): from then on the signal reaches the program's first event
+// loop instead of killing it.
+bool catchesSigterm(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            const qulonglong mask = line.mid(7).trimmed().toULongLong(nullptr, 16);
+            return ((mask >> (SIGTERM - 1)) & 1U) != 0;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class TestE2eWindow : public QObject {
@@ -76,6 +96,8 @@ private slots:
     void screenshotRunPrintsTheReadings();
     void terminationSignalSavesTheSettings_data();
     void terminationSignalSavesTheSettings();
+    void terminationSignalEndsEveryStartUpDialog_data();
+    void terminationSignalEndsEveryStartUpDialog();
 
 private:
     // The simulator on kCom and the window started on it, as the program does.
@@ -493,6 +515,61 @@ void TestE2eWindow::terminationSignalSavesTheSettings() {
     QVERIFY(saved.contains(portStored ? QStringLiteral("\"WINDOW_LEFT\"=dword:00000078")
                                       : QStringLiteral("\"WINDOW_LEFT\"=dword:00000064")));
     QVERIFY(saved.contains(QStringLiteral("\"FILE_ORIENT\"=dword:00000001")));
+    QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 45);
+}
+
+void TestE2eWindow::terminationSignalEndsEveryStartUpDialog_data() {
+    QTest::addColumn<QString>("device");
+    QTest::newRow("regular file") << QStringLiteral("file");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("FIFO") << QStringLiteral("fifo");
+    QTest::newRow("/dev/null") << QStringLiteral("/dev/null");
+}
+
+// The stored port is no port: "Nie można otworzyć portu COM7" and then the port
+// dialog open one after the other, each in its own modal loop. One SIGTERM must
+// end them all, and the settings are saved with the stored port kept.
+void TestE2eWindow::terminationSignalEndsEveryStartUpDialog() {
+    QFETCH(QString, device);
+    QDir config(this->config->path());
+    QVERIFY(config.mkpath(QStringLiteral("Velmor/ports")));
+    QString target = device;
+    if (device == QLatin1String("file")) {
+        target = config.filePath(QStringLiteral("not-a-port"));
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("K\r\n");
+    } else if (device == QLatin1String("folder")) {
+        target = config.filePath(QStringLiteral("not-a-port"));
+        QVERIFY(config.mkpath(target));
+    } else if (device == QLatin1String("fifo")) {
+        target = config.filePath(QStringLiteral("not-a-port"));
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    }
+    QVERIFY(QFile::link(target, config.filePath(QStringLiteral("Velmor/ports/COM7"))));
+    QFile reg(regFile(*this->config));
+    QVERIFY(reg.open(QIODevice::WriteOnly));
+    reg.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]\r\n"
+              "\"PORT_NR\"=dword:00000007\r\n\"TOPMOST\"=dword:00000005\r\n");
+    reg.close();
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), this->config->path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("TQ820_SCREENSHOT_FILE"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+    QVERIFY(program.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(program.processId()), 10000);
+
+    program.terminate(); // one SIGTERM, and no second one
+    QVERIFY2(program.waitForFinished(20000), "a start-up dialog outlived the signal");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString saved = readAll(regFile(*this->config));
+    QVERIFY2(saved.contains(QStringLiteral("\"PORT_NR\"=dword:00000007")), qPrintable(saved));
+    QVERIFY(saved.contains(QStringLiteral("\"TOPMOST\"=dword:00000001")));
     QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 45);
 }
 

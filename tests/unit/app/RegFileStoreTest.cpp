@@ -30,15 +30,22 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     fs::path file() const { return dir / "Velmor" / "TQ820v1.0.reg"; }
+    fs::path badFile() const { return dir / "Velmor" / "TQ820v1.0.reg.bad"; }
 
     void writeFile(const std::string& content) const {
         fs::create_directories(file().parent_path());
         std::ofstream(file(), std::ios::binary) << content;
     }
 
-    std::string readFile() const {
-        std::ifstream in(file(), std::ios::binary);
+    std::string readFile() const { return readFile(file()); }
+    static std::string readFile(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    void writeBadFile(const std::string& content) const {
+        fs::create_directories(file().parent_path());
+        std::ofstream(badFile(), std::ios::binary) << content;
     }
 
     static std::array<TileStyle, 5> defaultStyles() {
@@ -253,6 +260,8 @@ struct DamagedCase {
     // Expected outcome: PORT_NR read (or missing) and TOPMOST read.
     std::int32_t portNumber;
     std::int32_t topmost;
+    // Something in the file could not be read: it is kept as TQ820v1.0.reg.bad.
+    bool keptAside;
 };
 
 std::string withSection(const std::string& body) {
@@ -262,6 +271,10 @@ std::string withSection(const std::string& body) {
 // A literal with its embedded zero bytes.
 template <std::size_t N> std::string bytes(const char (&s)[N]) {
     return std::string(s, N - 1);
+}
+
+void PrintTo(const DamagedCase& c, std::ostream* os) {
+    *os << c.label;
 }
 
 class DamagedFile : public RegFile, public ::testing::WithParamInterface<DamagedCase> {};
@@ -277,56 +290,76 @@ TEST_P(DamagedFile, ReadsAsMissingValuesNeverAsACrash) {
     EXPECT_EQ(settings.portNumber, GetParam().portNumber) << GetParam().label;
     EXPECT_EQ(settings.topmost, GetParam().topmost) << GetParam().label;
     EXPECT_EQ(settings.recordFileName, "") << GetParam().label;
-    // The next save replaces the damage by a clean file.
+    // Reading alone writes nothing, so nothing needs keeping yet.
+    EXPECT_FALSE(fs::exists(badFile())) << GetParam().label;
+    // The next save replaces the damage by a clean file, and keeps what it
+    // could not read.
+    writeBadFile("an older copy");
     {
         RegFileStore store(dir);
         saveSettings(store, settings, styles, 1920, 1080);
+    }
+    if (GetParam().keptAside) {
+        EXPECT_EQ(readFile(badFile()), GetParam().content) << GetParam().label;
+    } else {
+        EXPECT_EQ(readFile(badFile()), "an older copy") << GetParam().label;
     }
     RegFileStore store(dir);
     ASSERT_EQ(store.Open(RegistryRoot::CurrentUser, kKey), 1);
     std::int32_t n = -1;
     EXPECT_EQ(store.ReadDword("PORT_NR", n), 1);
     EXPECT_EQ(n, GetParam().portNumber);
+    store.Close();
+    // The clean file is read whole: the next save keeps nothing aside.
+    fs::remove(badFile());
+    saveSettings(store, settings, styles, 1920, 1080);
+    EXPECT_FALSE(fs::exists(badFile())) << GetParam().label;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DamagedFile,
     ::testing::Values(
-        DamagedCase{"empty", "", 0, 0},
+        DamagedCase{"empty", "", 0, 0, false},
         DamagedCase{"garbage", "\x7f\x45LF\x02\x01\x01 not a settings file\n\"PORT_NR\"=dword:5", 0,
-                    0},
+                    0, true},
         DamagedCase{"binary with zeros",
                     withSection(bytes("\"PORT_NR\"=dword:0\0\0\x05\n")) +
                         "\"TOPMOST\"=dword:00000001\n",
-                    0, 1},
-        DamagedCase{"CR LF and a valid file", withSection("\"PORT_NR\"=dword:00000007\r\n"), 7, 0},
+                    0, 1, true},
+        DamagedCase{"CR LF and a valid file", withSection("\"PORT_NR\"=dword:00000007\r\n"), 7, 0,
+                    false},
         DamagedCase{"cut off in a value",
-                    withSection("\"TOPMOST\"=dword:00000001\r\n\"FILE_NAME\"=\"/home/al"), 0, 1},
-        DamagedCase{"cut off in a name", withSection("\"TOPMOST\"=dword:00000001\r\n\"POR"), 0, 1},
+                    withSection("\"TOPMOST\"=dword:00000001\r\n\"FILE_NAME\"=\"/home/al"), 0, 1,
+                    true},
+        DamagedCase{"cut off in a name", withSection("\"TOPMOST\"=dword:00000001\r\n\"POR"), 0, 1,
+                    true},
         DamagedCase{"duplicated name",
                     withSection("\"PORT_NR\"=dword:00000003\n\"PORT_NR\"=dword:00000004\n"
                                 "\"TOPMOST\"=dword:00000001\n"),
-                    0, 1},
+                    0, 1, true},
         DamagedCase{"duplicated name, one broken",
-                    withSection("\"PORT_NR\"=dword:zz\n\"PORT_NR\"=dword:00000004\n"), 0, 0},
-        DamagedCase{"nine digits", withSection("\"PORT_NR\"=dword:000000004\n"), 0, 0},
-        DamagedCase{"not hex", withSection("\"PORT_NR\"=dword:0000000g\n"), 0, 0},
+                    withSection("\"PORT_NR\"=dword:zz\n\"PORT_NR\"=dword:00000004\n"), 0, 0, true},
+        DamagedCase{"nine digits", withSection("\"PORT_NR\"=dword:000000004\n"), 0, 0, true},
+        DamagedCase{"not hex", withSection("\"PORT_NR\"=dword:0000000g\n"), 0, 0, true},
         DamagedCase{"bad escape", withSection("\"FILE_NAME\"=\"a\\nb\"\n\"TOPMOST\"=dword:1\n"), 0,
-                    1},
-        DamagedCase{"invalid UTF-8", withSection("\"FILE_NAME\"=\"\xff\xfe\"\n"), 0, 0},
-        DamagedCase{"junk after text", withSection("\"FILE_NAME\"=\"a\" b\n"), 0, 0},
+                    1, true},
+        DamagedCase{"invalid UTF-8", withSection("\"FILE_NAME\"=\"\xff\xfe\"\n"), 0, 0, true},
+        DamagedCase{"junk after text", withSection("\"FILE_NAME\"=\"a\" b\n"), 0, 0, true},
         DamagedCase{"other section only",
-                    "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Other]\n\"PORT_NR\"=dword:5\n", 0,
-                    0},
-        DamagedCase{"no header", kSection + "\n\"PORT_NR\"=dword:00000005\n", 0, 0},
+                    "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Other]\n\"PORT_NR\"=dword:5\n", 0, 0,
+                    true},
+        DamagedCase{"no header", kSection + "\n\"PORT_NR\"=dword:00000005\n", 0, 0, true},
         DamagedCase{"hex value under a number's name", withSection("\"PORT_NR\"=hex:05,00,00,00\n"),
-                    0, 0},
+                    0, 0, false},
         DamagedCase{"continued hex then a number",
-                    withSection("\"X\"=hex:01,\\\n  02\n\"TOPMOST\"=dword:00000001\n"), 0, 1},
-        DamagedCase{"byte order mark", "\xEF\xBB\xBF" + withSection("\"PORT_NR\"=dword:2\n"), 2,
-                    0}));
+                    withSection("\"X\"=hex:01,\\\n  02\n\"TOPMOST\"=dword:00000001\n"), 0, 1,
+                    false},
+        DamagedCase{"comments and blank lines",
+                    withSection("; kept by hand\n\n\"TOPMOST\"=dword:00000001\n"), 0, 1, false},
+        DamagedCase{"byte order mark", "\xEF\xBB\xBF" + withSection("\"PORT_NR\"=dword:2\n"), 2, 0,
+                    false}));
 
-TEST_F(RegFile, AnOversizedFileReadsAsEmpty) {
+TEST_F(RegFile, AnOversizedFileReadsAsEmptyAndIsKeptAside) {
     std::string content = withSection("\"PORT_NR\"=dword:00000005\n");
     content += std::string(RegFileStore::kMaxFileSize, ';');
     writeFile(content);
@@ -335,6 +368,62 @@ TEST_F(RegFile, AnOversizedFileReadsAsEmpty) {
     RegFileStore store(dir);
     loadSettings(store, settings, styles);
     EXPECT_EQ(settings.portNumber, 0);
+    saveSettings(store, settings, styles, 1920, 1080);
+    EXPECT_EQ(readFile(badFile()), content);
+    EXPECT_LT(readFile().size(), 4096u);
+}
+
+TEST_F(RegFile, AFileThatCannotBeKeptAsideIsNotWrittenOver) {
+    const std::string content = withSection("\"PORT_NR\"=dword:00000005\n\"TOPMOST\"=dword:x\n");
+    writeFile(content);
+    fs::create_directories(badFile() / "in the way");
+    AppSettings settings;
+    auto styles = defaultStyles();
+    RegFileStore store(dir);
+    loadSettings(store, settings, styles);
+    EXPECT_EQ(settings.portNumber, 5);
+    saveSettings(store, settings, styles, 1920, 1080);
+    EXPECT_EQ(readFile(), content);
+    EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
+}
+
+// Files near the size limit whose values continue over tens of thousands of
+// lines: each is read whole (the value after them too), at once.
+TEST(RegFileFormat, ValuesContinuedOverManyLinesAreReadWhole) {
+    const std::string key = "HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0";
+    const std::string head = "REGEDIT4\n\n[" + key + "]\n";
+    const std::string tail = "\"PORT_NR\"=dword:00000009\n";
+    struct Case {
+        const char* label;
+        std::string body;
+        std::size_t bigValueSize; // 0: no value but PORT_NR
+    };
+    std::string manyBytes = "\"BIG\"=hex:";
+    for (int i = 0; i < 170'000; ++i) {
+        manyBytes += "a5,\\\n";
+    }
+    manyBytes += "5a\n";
+    // An unreadable name line that goes on and on.
+    const std::string runaway =
+        "\"X\"=" + std::string(50'000, '=') + "hex:01,\\\n" + std::string(900'000, '\\') + "x\n";
+    std::string backslashLines = "\"X\"=" + std::string(50'000, '=') + "hex:01,\\\n";
+    for (int i = 0; i < 450'000; ++i) {
+        backslashLines += "\\\n";
+    }
+    backslashLines += "\n";
+    for (const Case& c : {Case{"many bytes", manyBytes, 170'001}, Case{"runaway line", runaway, 0},
+                          Case{"backslash lines", backslashLines, 0}}) {
+        const std::string text = head + c.body + tail;
+        ASSERT_LE(text.size(), RegFileStore::kMaxFileSize) << c.label;
+        const auto entries = regfile::parse(text, key);
+        ASSERT_EQ(entries.size(), c.bigValueSize > 0 ? 2u : 1u) << c.label;
+        EXPECT_EQ(entries.back().name, "PORT_NR") << c.label;
+        EXPECT_EQ(entries.back().data, (std::vector<unsigned char>{9, 0, 0, 0})) << c.label;
+        if (c.bigValueSize > 0) {
+            EXPECT_EQ(entries.front().data.size(), c.bigValueSize) << c.label;
+            EXPECT_EQ(entries.front().data.back(), 0x5a) << c.label;
+        }
+    }
 }
 
 TEST(RegFileFormat, UnknownValuesSurviveARewrite) {

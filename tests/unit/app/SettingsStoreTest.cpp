@@ -3,6 +3,8 @@
 #include "app/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
+#include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -169,6 +171,67 @@ TEST(SettingsStore, LongestValidTextsAndLimitsAreAccepted) {
     EXPECT_EQ(styles[quantityIndex(Quantity::SPEED)].font.faceName, std::string(255, 'f'));
     EXPECT_EQ(settings.recordIntervalSeconds, 86399);
     EXPECT_EQ(settings.windowRect, (WindowRect{699, 100, 700, 500}));
+}
+
+struct EdgesCase {
+    WindowRect stored; // left, top, right, bottom as stored
+    WindowRect loaded;
+};
+
+void PrintTo(const EdgesCase& c, std::ostream* os) {
+    *os << c.stored.left << "," << c.stored.top << "," << c.stored.right << "," << c.stored.bottom;
+}
+
+class StoredEdges : public ::testing::TestWithParam<EdgesCase> {};
+
+// Edges that no screen can have are treated as missing; the rectangle that is
+// loaded is the one written back.
+TEST_P(StoredEdges, FormASaneRectangleOrNone) {
+    const WindowRect& r = GetParam().stored;
+    MemoryRegistryStore store;
+    store.setDword(kKey, "WINDOW_LEFT", r.left);
+    store.setDword(kKey, "WINDOW_TOP", r.top);
+    store.setDword(kKey, "WINDOW_RIGHT", r.right);
+    store.setDword(kKey, "WINDOW_BOTTOM", r.bottom);
+    AppSettings settings;
+    auto styles = defaultStyles();
+    loadSettings(store, settings, styles);
+    EXPECT_EQ(settings.windowRect, GetParam().loaded);
+    saveSettings(store, settings, styles, 1920, 1080);
+    const WindowRect saved{storedNumber(store, "WINDOW_LEFT"), storedNumber(store, "WINDOW_TOP"),
+                           storedNumber(store, "WINDOW_RIGHT"),
+                           storedNumber(store, "WINDOW_BOTTOM")};
+    EXPECT_TRUE(saved.isSane());
+    EXPECT_EQ(saved, settings.windowRect);
+}
+
+constexpr int kMin = std::numeric_limits<int>::min();
+constexpr int kMax = std::numeric_limits<int>::max();
+constexpr int kFar = WindowRect::kMaxCoordinate;
+constexpr WindowRect kBuiltIn{};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StoredEdges,
+    ::testing::Values(EdgesCase{{kMin, 100, kMax, 500}, kBuiltIn},
+                      EdgesCase{{100, kMin, 700, kMax}, kBuiltIn},
+                      EdgesCase{{-2'000'000'000, 0, 2'000'000'000, 400}, kBuiltIn},
+                      EdgesCase{{kMax - 600, 0, kMax, 400}, kBuiltIn},
+                      EdgesCase{{kMin, 0, kMin + 600, 400}, kBuiltIn},
+                      EdgesCase{{0, 0, kFar + 1, 400}, kBuiltIn},
+                      EdgesCase{{-kFar - 1, 0, 600, 400}, kBuiltIn},
+                      EdgesCase{{0, -kFar, 600, kFar}, {0, -kFar, 600, kFar}},
+                      EdgesCase{{-kFar, 0, kFar, 400}, {-kFar, 0, kFar, 400}},
+                      EdgesCase{{-300, -200, 500, 100}, {-300, -200, 500, 100}}));
+
+TEST(WindowRect, WidthAndHeightNeverOverflow) {
+    const WindowRect wide{kMin, kMin, kMax, kMax};
+    EXPECT_EQ(wide.width(), kMax);
+    EXPECT_EQ(wide.height(), kMax);
+    const WindowRect inverted{kMax, kMax, kMin, kMin};
+    EXPECT_EQ(inverted.width(), kMin);
+    EXPECT_FALSE(wide.isSane());
+    EXPECT_FALSE(inverted.isSane());
+    EXPECT_TRUE(WindowRect{}.isSane());
 }
 
 struct FitCase {

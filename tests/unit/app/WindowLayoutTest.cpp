@@ -2,6 +2,7 @@
 
 #include "app/WindowSizeTracker.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -163,6 +164,10 @@ TEST(WindowPlacementTest, RectangleWithoutAreaFallsBackToTheBuiltInOne) {
         {{300, 200, 300, 600}, {100, 100, 700, 500}}, // no width
         {{300, 200, 900, 150}, {100, 100, 700, 500}}, // negative height
         {{0, 0, 0, 0}, {100, 100, 700, 500}},
+        // Edges no screen has, whose width or height would not fit an int.
+        {{INT_MIN, 0, INT_MAX, 400}, {100, 100, 700, 500}},
+        {{0, INT_MIN, 600, INT_MAX}, {100, 100, 700, 500}},
+        {{INT_MAX - 10, 0, INT_MAX, 400}, {100, 100, 700, 500}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(placementRect(c.stored), c.placed) << c.stored.left << "," << c.stored.top << ","

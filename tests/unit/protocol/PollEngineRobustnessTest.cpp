@@ -1,4 +1,5 @@
 #include "EngineRig.h"
+#include "RequestForm.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -6,49 +7,7 @@
 
 namespace {
 
-bool offsetHex(char c) {
-    return c >= 0x30 && c <= 0x3F;
-}
-bool digit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool upperHex(char c) {
-    return digit(c) || (c >= 'A' && c <= 'F');
-}
-
-// The state a request belongs to, judged from the documented forms alone;
-// NO_STATE for anything else.
-PollState stateOfRequest(const std::string& r) {
-    static const std::string single = "KAVHPTFILNQ";
-    if (r.size() == 1) {
-        const auto i = single.find(r[0]);
-        if (i != std::string::npos) {
-            return static_cast<PollState>(READ_STATUS + static_cast<int>(i));
-        }
-        return r == "O" ? READ_CLOCK : r == "G" ? RESET_PANEL : NO_STATE;
-    }
-    if (r == "ES") {
-        return ERASE_MEMORY;
-    }
-    if (r.size() == 7 && r[0] == 'B' && std::all_of(r.begin() + 1, r.end(), digit)) {
-        return SET_TIME;
-    }
-    if (r.size() == 5 && r[0] == 'C' && std::all_of(r.begin() + 1, r.end(), digit)) {
-        return SET_DATE;
-    }
-    if (r.size() == 5 && r.compare(0, 2, "ER") == 0 &&
-        std::all_of(r.begin() + 2, r.end(), offsetHex)) {
-        return READ_MEMORY;
-    }
-    if (r.size() == 7 && r.compare(0, 4, "EW00") == 0 && (r[4] == '0' || r[4] == '1') &&
-        offsetHex(r[5]) && offsetHex(r[6])) {
-        return WRITE_MEMORY;
-    }
-    if (r.size() == 3 && r[0] == 'J' && upperHex(r[1]) && upperHex(r[2])) {
-        return WRITE_POWER_SAVING;
-    }
-    return NO_STATE;
-}
+using requestform::stateOfRequest;
 
 class Fuzzer {
 public:

@@ -1,6 +1,7 @@
 #include "EngineRig.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -430,6 +431,199 @@ TEST(MemoryDownload, FourthTimeOutAbortsWithoutMessage) {
     EXPECT_TRUE(rig.host.messages.empty());
     EXPECT_EQ(rig.host.sent.back(), "K");
     EXPECT_EQ(rig.host.statusUpdates.back(), false);
+}
+
+// ---------------------------------------------------------------------------
+// Every stored byte answers the address it is stored for: downloads that start
+// while another request is out, and operations that break into a download.
+
+constexpr std::array<int, 8> kContent{0xF0, 0x30, 0x14, 0x07, 0x03, 0x0A, 0x00, 0xFF};
+
+void loadContent(EngineRig& rig) {
+    for (std::size_t i = 0; i < kContent.size(); ++i) {
+        rig.panel.memory[2 + i] = kContent[i];
+    }
+}
+
+// The stored bytes are the memory from address 2 on, none skipped, shifted or twice.
+::testing::AssertionResult storedInOrder(const FakePollHost& host) {
+    const auto& bytes = host.memory.bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i >= kContent.size() || bytes[i] != kContent[i]) {
+            return ::testing::AssertionFailure()
+                   << "byte " << i << " is " << int(bytes[i]) << " of " << bytes.size();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+struct EarlierRequestCase {
+    const char* name;
+    std::function<void(EngineRig&)> arrange; // leaves a request out
+};
+
+void PrintTo(const EarlierRequestCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DownloadStart : public ::testing::TestWithParam<EarlierRequestCase> {};
+
+TEST_P(DownloadStart, NeverStoresTheReplyToAnEarlierRequest) {
+    EngineRig rig;
+    loadContent(rig);
+    rig.start();
+    GetParam().arrange(rig);
+    rig.engine.beginMemoryRead();
+    rig.host.memory.open = true;
+    EXPECT_EQ(rig.runToStatus(), "F ER002 ER003 ER004 ER005 ER006 ER007 ER008 ER009 K");
+    EXPECT_TRUE(storedInOrder(rig.host));
+    EXPECT_EQ(rig.host.memory.bytes.size(), kContent.size());
+    EXPECT_EQ(rig.host.memory.decodes, 1);
+    EXPECT_TRUE(rig.host.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InFlight, DownloadStart,
+    ::testing::Values(EarlierRequestCase{"RecordingSettingsRead",
+                                         [](EngineRig& r) {
+                                             r.engine.beginRecordingSettings();
+                                             r.exchange();
+                                             ASSERT_EQ(r.host.sent.back(), "ER001");
+                                         }},
+                      EarlierRequestCase{"EarlierDownloadAtAddress4",
+                                         [](EngineRig& r) {
+                                             r.engine.beginMemoryRead();
+                                             r.host.memory.open = true;
+                                             r.run(4);
+                                             ASSERT_EQ(r.host.sent.back(), "ER004");
+                                             r.host.memory.open = false; // its watchdog closed it
+                                         }},
+                      EarlierRequestCase{"EarlierDownloadAtAddress2",
+                                         [](EngineRig& r) {
+                                             r.engine.beginMemoryRead();
+                                             r.host.memory.open = true;
+                                             r.run(2);
+                                             ASSERT_EQ(r.host.sent.back(), "ER002");
+                                             r.host.memory.open = false;
+                                         }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct InterruptCase {
+    const char* name;
+    std::function<void(EngineRig&)> interrupt; // while ER004 is out
+    const char* requests;                      // until the cycle is back at "K"
+    bool message;                              // the read error is reported
+};
+
+void PrintTo(const InterruptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InterruptedDownload : public ::testing::TestWithParam<InterruptCase> {};
+
+TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
+    const InterruptCase& c = GetParam();
+    EngineRig rig;
+    loadContent(rig);
+    rig.start();
+    rig.engine.beginMemoryRead();
+    rig.host.memory.open = true;
+    rig.run(4);
+    ASSERT_EQ(rig.host.sent.back(), "ER004");
+    c.interrupt(rig);
+    EXPECT_EQ(rig.runToStatus(), c.requests);
+    EXPECT_TRUE(storedInOrder(rig.host));
+    EXPECT_EQ(rig.host.memory.aborts, 1);
+    EXPECT_EQ(rig.host.memory.decodes, 0);
+    if (c.message) {
+        ASSERT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
+        // Reported once the step that broke in has sent its own request.
+        const int message = rig.host.indexOf("message:" + kReadError);
+        EXPECT_EQ(rig.host.log[static_cast<std::size_t>(message) - 1].rfind("send:", 0), 0u);
+        EXPECT_LT(rig.host.indexOf("mem:abort"), message);
+    } else {
+        EXPECT_TRUE(rig.host.messages.empty());
+    }
+    // The engine is back in its regular cycle and no later reply is stored.
+    const auto stored = rig.host.memory.bytes.size();
+    rig.run(6);
+    EXPECT_EQ(rig.host.memory.bytes.size(), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OneShots, InterruptedDownload,
+    ::testing::Values(InterruptCase{"ResetFromATakAnswer",
+                                    [](EngineRig& r) { r.engine.requestReset(); }, "G K", true},
+                      InterruptCase{"RecordingSettingsRead",
+                                    [](EngineRig& r) { r.engine.beginRecordingSettings(); },
+                                    "ER001 Q K", true},
+                      InterruptCase{"PanelInfoClosedBeforeTheVersionCame",
+                                    [](EngineRig& r) {
+                                        r.engine.beginPanelInfo();
+                                        r.exchange(); // ER004 answered, F out
+                                        r.engine.endPanelInfo();
+                                    },
+                                    "K", true},
+                      InterruptCase{"EraseAnsweredYes",
+                                    [](EngineRig& r) {
+                                        r.engine.requestErase();
+                                        r.host.questions.at(0).answer(true);
+                                    },
+                                    "ES K", true},
+                      InterruptCase{"ResetAfterTheUserAskedToStop",
+                                    [](EngineRig& r) {
+                                        r.host.memory.stopRequested = true;
+                                        r.engine.requestReset();
+                                    },
+                                    "G K", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MemoryDownload, AReadReplacedBeforeItsVersionRequestIsReportedNotLeftWaiting) {
+    EngineRig rig;
+    loadContent(rig);
+    rig.start();
+    rig.engine.beginMemoryRead();
+    rig.host.memory.open = true;
+    rig.engine.requestReset(); // the pending slot now holds the reset
+    EXPECT_EQ(rig.runToStatus(), "G K");
+    EXPECT_EQ(rig.host.memory.aborts, 1);
+    EXPECT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
+    EXPECT_TRUE(rig.host.memory.bytes.empty());
+}
+
+TEST(MemoryDownload, ARetryRepeatsTheReadThatIsOutThoughTheAddressWasReused) {
+    EngineRig rig;
+    loadContent(rig);
+    rig.start();
+    rig.engine.beginMemoryRead();
+    rig.host.memory.open = true;
+    rig.run(4); // ER004 out
+    rig.engine.beginRecordingSettings();
+    rig.engine.onTick();
+    ASSERT_EQ(rig.host.sent.back(), "ER004");
+    rig.exchange(); // its byte is stored, then the settings read breaks in
+    EXPECT_TRUE(storedInOrder(rig.host));
+    EXPECT_EQ(rig.host.memory.bytes.size(), 3u);
+    EXPECT_EQ(rig.host.memory.aborts, 1);
+    EXPECT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
+    // The settings read then runs as it would have on its own.
+    EXPECT_EQ(rig.host.sent.back(), "ER001");
+    EXPECT_EQ(rig.runToStatus(), "Q K");
+    EXPECT_EQ(rig.host.count("hook:panelSettings"), 1);
+}
+
+TEST(PollEngine, ARetryRepeatsTheRequestThatIsOut) {
+    EngineRig rig;
+    rig.start();
+    rig.engine.endClockRead(true, {});
+    rig.exchange(); // K answered: B000000 out
+    ASSERT_EQ(rig.host.sent.back(), "B000000");
+    DateTimeRecord later;
+    later.hour = 12;
+    rig.engine.endClockRead(true, later); // a second "OK" before the first is answered
+    rig.engine.onTick();
+    EXPECT_EQ(rig.host.sent.back(), "B000000");
+    EXPECT_EQ(rig.runToStatus(), "B120000 C0000 K");
 }
 
 TEST(PollEngine, LateVersionReplyAfterTheInfoDialogClosedStartsNoDownload) {

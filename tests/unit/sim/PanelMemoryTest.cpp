@@ -315,6 +315,29 @@ TEST(PanelMemory, SpeedUpShortensTheInterval) {
     EXPECT_EQ(w.records.back().minute, 10);
 }
 
+TEST(PanelMemory, SlowestAndFastestSpeedUpsKeepTheRecordingPace) {
+    struct Case {
+        const char* factor;
+        std::int64_t advanceMs;
+        std::size_t records; // new records of the running 10-minute block
+    };
+    // The next record is 3 panel minutes away, then one every 10 minutes.
+    for (const Case c :
+         {Case{"0.001", 179'000'000, 0}, Case{"0.001", 181'000'000, 1}, Case{"1000000", 60, 100}}) {
+        PanelModel panel(fixedOptions());
+        const std::size_t before = panel.storedRecords().size();
+        ASSERT_EQ(applyControl(panel, std::string("speedup ") + c.factor).value().rfind("ok", 0),
+                  0u);
+        panel.advanceTo(c.advanceMs);
+        // (Whole milliseconds: at a million times a record may come a step early.)
+        EXPECT_NEAR(double(panel.storedRecords().size() - before), double(c.records), 2.0)
+            << c.factor;
+        // A refused factor leaves the pace alone.
+        EXPECT_EQ(applyControl(panel, "speedup 1e-300").value().rfind("error", 0), 0u);
+        EXPECT_EQ(panel.speedUp(), std::stod(c.factor));
+    }
+}
+
 TEST(PanelMemory, SettingsTakeEffectAtTheNextReset) {
     PanelModel panel(fixedOptions());
     ASSERT_EQ(ask(panel, "EW00005"), "#EW\r\n");

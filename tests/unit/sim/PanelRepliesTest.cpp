@@ -355,6 +355,13 @@ TEST(PanelControl, ControlLinesAnswerOkOrError) {
         {"value speed auto", "ok"},
         {"speedup 0", "error"},
         {"speedup 120", "ok"},
+        {"speedup 1e-300", "error"}, // beyond the model's milliseconds
+        {"speedup 0.0009", "error"},
+        {"speedup 0.001", "ok"},
+        {"speedup 1000000", "ok"},
+        {"speedup 1e7", "error"},
+        {"speedup inf", "error"},
+        {"speedup nan", "error"},
         {"settings 10 0x48", "ok"},
         {"settings 300 0", "error"},
         {"reset", "ok"},

@@ -43,7 +43,9 @@ bool readable(int fd, int timeoutMs) {
 
 class SimProcess {
 public:
-    SimProcess(const std::vector<std::string>& args, const fs::path& config) {
+    // errorsToOutput: standard error joins standard output, for reading messages.
+    SimProcess(const std::vector<std::string>& args, const fs::path& config,
+               bool errorsToOutput = false) {
         int in[2], out[2];
         if (::pipe(in) != 0 || ::pipe(out) != 0)
             std::abort();
@@ -51,6 +53,8 @@ public:
         if (pid == 0) {
             ::dup2(in[0], STDIN_FILENO);
             ::dup2(out[1], STDOUT_FILENO);
+            if (errorsToOutput)
+                ::dup2(out[1], STDERR_FILENO);
             ::close(in[1]);
             ::close(out[0]);
             ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
@@ -419,6 +423,16 @@ TEST(SimFrontend, StartUpProblemsAreReported) {
         TempDir dir;
         SimProcess p({bad, "nonsense"}, dir.path);
         EXPECT_EQ(p.waitExit(), 2) << bad;
+    }
+    // Factors the recording clock cannot hold are refused with the range.
+    for (const char* factor : {"1e-300", "0.0001", "0", "2e6", "nan", "1e400"}) {
+        TempDir dir;
+        SimProcess p({"--speedup", factor, "--fast"}, dir.path, true);
+        p.closeStdin();
+        EXPECT_NE(p.readLine().find("--speedup wants a factor from 0.001 to 1000000"),
+                  std::string::npos)
+            << factor;
+        EXPECT_EQ(p.waitExit(), 2) << factor;
     }
 }
 

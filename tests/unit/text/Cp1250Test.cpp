@@ -1,9 +1,7 @@
 #include "text/Cp1250.h"
 
 #include <gtest/gtest.h>
-
 #include <iconv.h>
-
 #include <string>
 
 namespace {
@@ -83,14 +81,75 @@ TEST(Cp1250, PolishTextAndBrokenInput) {
     };
     const Case cases[] = {
         {"Ciśnienie hPa", "Ci\x9cnienie hPa"},
-        {"Temperatura °C", "Temperatura \xB0""C"},
-        {"Prędkość", "Pr\xEA""dko\x9c\xE6"},
-        {"\xE2\x82", "??"},        // cut-off sequence
-        {"\xFF" "a", "?a"},        // invalid lead byte
+        {"Temperatura °C", "Temperatura \xB0"
+                           "C"},
+        {"Prędkość", "Pr\xEA"
+                     "dko\x9c\xE6"},
+        {"\xE2\x82", "??"}, // cut-off sequence
+        {"\xFF"
+         "a",
+         "?a"},                    // invalid lead byte
         {"\xF0\x9F\x98\x80", "?"}, // outside the code page
         {"日本", "??"},
+        // Overlong forms are not the characters they spell.
+        {"\xC0\xAF", "??"},
+        {"\xC1\xBD", "??"},
+        {"\xE0\x80\x80", "???"},
+        {"\xE0\x81\x9A", "???"},
+        {"\xE0\x9F\xBF"
+         "a",
+         "???a"},
+        {"\xF0\x80\x80\xAF", "????"},
+        {"\xF0\x8F\xBF\xBF", "????"},
+        // Surrogates and code points above U+10FFFF.
+        {"\xED\xA0\x80", "???"},
+        {"\xED\xBF\xBF", "???"},
+        {"\xF4\x90\x80\x80", "????"},
+        {"\xF7\xBF\xBF\xBF", "????"},
+        {"\xF8\x88\x80\x80\x80", "?????"},
+        // The nearest valid neighbours still convert.
+        {"\xED\x9F\xBF", "?"},                // U+D7FF
+        {"\xF4\x8F\xBF\xBF", "?"},            // U+10FFFF
+        {"\xC2\xA0\xE2\x82\xAC", "\xA0\x80"}, // NBSP, euro sign
     };
     for (const Case& c : cases) {
         EXPECT_EQ(cp1250::fromUtf8(c.utf8), c.expected) << c.utf8;
     }
+}
+
+namespace {
+
+// Every two-, three- and four-byte pattern of a lead byte and continuation
+// bytes: what iconv refuses as UTF-8 becomes one '?' per byte, what it accepts
+// converts as iconv converts it (or to one '?' outside the code page).
+void checkAllSequences(int leadFrom, int leadTo, int continuations) {
+    std::string in(static_cast<std::size_t>(continuations + 1), '\0');
+    const int combinations = 1 << (6 * continuations);
+    for (int lead = leadFrom; lead <= leadTo; ++lead) {
+        in[0] = static_cast<char>(lead);
+        for (int c = 0; c < combinations; ++c) {
+            for (int k = 0; k < continuations; ++k) {
+                in[static_cast<std::size_t>(k + 1)] =
+                    static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+            }
+            std::string utf32;
+            std::string expected;
+            if (!iconvConvert("UTF-32LE", "UTF-8", in, utf32)) {
+                expected.assign(in.size(), '?');
+            } else if (!iconvConvert("WINDOWS-1250", "UTF-8", in, expected) || expected.empty()) {
+                // (glibc drops the tag characters U+E0000..U+E007F silently.)
+                expected = "?";
+            }
+            ASSERT_EQ(cp1250::fromUtf8(in), expected)
+                << "lead " << lead << " continuation pattern " << c;
+        }
+    }
+}
+
+} // namespace
+
+TEST(Cp1250, EveryMultiByteSequenceIsJudgedAsIconvJudgesIt) {
+    checkAllSequences(0xC0, 0xDF, 1);
+    checkAllSequences(0xE0, 0xEF, 2);
+    checkAllSequences(0xF0, 0xF7, 3);
 }
