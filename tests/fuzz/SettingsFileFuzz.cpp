@@ -35,8 +35,8 @@ void checkBounds(const AppSettings& s, const std::array<TileStyle, 5>& styles) {
               "the recording interval is a second to a day");
     fuzzCheck(s.recordFileName.size() < 256, "the file name fits its buffer");
     for (const TileStyle& style : styles) {
-        fuzzCheck(style.font.faceName.size() < std::size_t{LogFont::kFaceNameSize},
-                  "a face name fits its field");
+        fuzzCheck(style.font.faceName.size() < std::size_t{kSettingsTextBufferSize},
+                  "a face name fits the text buffer");
     }
 }
 
