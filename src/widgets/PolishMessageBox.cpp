@@ -38,7 +38,10 @@ void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     box.exec();
 }
 
-bool ask(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+// Runs a "Tak"/"Nie" box; `explicitOnly` keeps Escape and the close button
+// from answering. Nothing when neither button was clicked.
+std::optional<bool> runQuestion(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                                bool explicitOnly) {
     QMessageBox box(icon, QStringLiteral("TQ820"), text, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QStringLiteral("Tak"), QMessageBox::YesRole);
     yes->setObjectName(QStringLiteral("yesButton"));
@@ -46,24 +49,23 @@ bool ask(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     no->setObjectName(QStringLiteral("noButton"));
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
-std::optional<bool> askExplicitly(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, QStringLiteral("TQ820"), text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("Tak"), QMessageBox::YesRole);
-    yes->setObjectName(QStringLiteral("yesButton"));
-    QPushButton* no = box.addButton(QStringLiteral("Nie"), QMessageBox::NoRole);
-    no->setObjectName(QStringLiteral("noButton"));
-    box.setDefaultButton(yes);
     ButtonsOnly filter;
-    box.installEventFilter(&filter);
+    if (explicitOnly) {
+        box.installEventFilter(&filter);
+    }
     std::optional<bool> answer;
     QObject::connect(yes, &QPushButton::clicked, &box, [&answer] { answer = true; });
     QObject::connect(no, &QPushButton::clicked, &box, [&answer] { answer = false; });
     box.exec();
     return answer;
+}
+
+bool ask(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+    return runQuestion(parent, text, icon, false).value_or(false);
+}
+
+std::optional<bool> askExplicitly(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+    return runQuestion(parent, text, icon, true);
 }
 
 } // namespace PolishMessageBox
