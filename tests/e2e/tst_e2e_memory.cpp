@@ -4,11 +4,10 @@
 // control lines: its records as the panel meant them, never through the
 // program's decoder.
 
+#include "E2eRig.h"
+#include "FileTestSupport.h"
 #include "MemoryFormat.h"
 #include "PanelModel.h"
-#include "SimProcess.h"
-#include "WindowTestSupport.h"
-#include "app/CMeteoDlg.h"
 #include "recording/CMemoryDlg.h"
 
 #include <QAbstractItemModel>
@@ -171,19 +170,6 @@ QByteArray expectedFile(const std::vector<StoredRecord>& records, bool csv) {
     return out;
 }
 
-QList<QStringList> listRows(const QTreeView* view) {
-    const QAbstractItemModel* model = view->model();
-    QList<QStringList> rows;
-    for (int r = 0; r < model->rowCount(); ++r) {
-        QStringList row;
-        for (int c = 0; c < model->columnCount(); ++c) {
-            row << model->index(r, c).data().toString();
-        }
-        rows << row;
-    }
-    return rows;
-}
-
 // Runs the event loop until `done` holds or the time is up. Unlike
 // QTRY_VERIFY, which sleeps between its checks, the loop handles every byte
 // as it arrives, as the program's own loop does.
@@ -201,11 +187,6 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 } // namespace
 
 class TestE2eMemory : public QObject {
@@ -216,14 +197,9 @@ private slots:
 };
 
 void TestE2eMemory::downloadListAndExportAFullMemory() {
-    QTemporaryDir config;
-    QVERIFY(config.isValid());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    qputenv("XDG_CACHE_HOME", config.filePath(QStringLiteral("cache")).toUtf8());
-
-    SimProcess sim;
-    QVERIFY(sim.start(config.path(), kCom,
-                      {"--fast", "--clock", kClock, "--seed", QString::number(kSeed)}));
+    E2eRig rig(kCom);
+    SimProcess& sim = rig.sim;
+    QVERIFY(rig.startSim({"--fast", "--clock", kClock, "--seed", QString::number(kSeed)}));
     for (const QString& c : kFillControls) {
         QVERIFY(sim.command(c).startsWith(QStringLiteral("ok")));
     }
@@ -242,19 +218,15 @@ void TestE2eMemory::downloadListAndExportAFullMemory() {
     }
     QVERIFY(std::all_of(layouts.begin(), layouts.end(), [](bool seen) { return seen; }));
 
-    ModalAnswerer answers;
+    ModalAnswerer& answers = rig.answers;
     answers.ignore(QStringLiteral("memoryDlg"));
-    CMeteoDlg window;
-    window.settings().portNumber = kCom;
-    window.initialise();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine()->text(),
+    QVERIFY(rig.showWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->statusLine()->text(),
                               QStringLiteral("Urządzenia: TQ-232, TQ-264. "), 5000);
 
     sim.command(QStringLiteral("stats reset"));
-    window.findChild<QAction*>(QStringLiteral("actionMemoryRead"))->trigger();
-    auto* dialog = window.findChild<CMemoryDlg*>();
+    rig.window->findChild<QAction*>(QStringLiteral("actionMemoryRead"))->trigger();
+    auto* dialog = rig.window->findChild<CMemoryDlg*>();
     QVERIFY(dialog != nullptr && dialog->isVisible());
     auto* progress = dialog->findChild<QProgressBar*>();
     QVERIFY(runUntil([&] { return progress->value() >= 900; }, 60000));
@@ -269,7 +241,7 @@ void TestE2eMemory::downloadListAndExportAFullMemory() {
                                                   memoryBytes.begin() + 2 + panel.memoryUsed() + 1);
     QCOMPARE(dialog->storedBytes(), expectedBytes);
     QCOMPARE(sim.stats().value(QStringLiteral("ER")), double(expectedBytes.size()));
-    QCOMPARE(listRows(list), expectedRows(stored));
+    QCOMPARE(modelRows(list->model()), expectedRows(stored));
     list->setCurrentIndex(list->model()->index(6, 0));
     saveScreenshot(dialog, QStringLiteral("e2e_memory_list"));
 
