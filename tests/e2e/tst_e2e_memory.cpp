@@ -10,10 +10,8 @@
 #include "PanelModel.h"
 #include "recording/CMemoryDlg.h"
 
-#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,7 +21,6 @@
 #include <QTreeView>
 #include <array>
 #include <functional>
-#include <memory>
 
 using namespace tq820sim;
 
@@ -63,10 +60,16 @@ int special(int value, int (*code)(memory::Special)) {
     return -1;
 }
 
+// One value of a record, with where the list shows it and how the export
+// writes it.
 struct Value {
     int number;
     int (*code)(memory::Special);
     bool tenths;
+    int column;
+    const char* caption; // in Windows-1250
+    int padding;         // spaces after a value in the text layout
+    int unknownPadding;  // and after "???"
 };
 
 QString valueText(const Value& v) {
@@ -80,17 +83,26 @@ QString timeText(const CivilTime& t) {
 // The values a record holds, in the order temperature, humidity, pressure,
 // direction, speed; absent ones are left out.
 QList<Value> valuesOf(const StoredRecord& r) {
+    const auto& v = r.values;
     QList<Value> values;
     if (memory::hasTemperatureHumidity(r.layout)) {
-        values << Value{r.values.temperatureTenths, memory::temperatureSpecial, true}
-               << Value{r.values.humidityTenths, memory::humiditySpecial, true};
+        values
+            << Value{v.temperatureTenths, memory::temperatureSpecial, true, 2, "Temperatura", 7, 8}
+            << Value{v.humidityTenths, memory::humiditySpecial, true, 3, "Wilgotno\x9c\xe6", 6, 7};
     }
     if (memory::hasPressure(r.layout)) {
-        values << Value{r.values.pressureTenths, memory::pressureSpecial, true};
+        values << Value{v.pressureTenths, memory::pressureSpecial, true, 4, "Ci\x9cnienie", 4, 6};
     }
     if (memory::hasWind(r.layout)) {
-        values << Value{r.values.directionDegrees, memory::directionSpecial, false}
-               << Value{r.values.speedTenths, memory::speedSpecial, true};
+        values << Value{v.directionDegrees, memory::directionSpecial, false, 5, "Kierunek", 7, 7}
+               << Value{v.speedTenths,
+                        memory::speedSpecial,
+                        true,
+                        6,
+                        "Pr\xea"
+                        "dko\x9c\xe6",
+                        4,
+                        5};
     }
     return values;
 }
@@ -100,21 +112,10 @@ QList<QStringList> expectedRows(const std::vector<StoredRecord>& records) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const StoredRecord& r = records[i];
         QStringList row{QString::number(i + 1), timeText(r.time), "", "", "", "", ""};
-        const QList<Value> values = valuesOf(r);
-        QList<int> columns;
-        if (memory::hasTemperatureHumidity(r.layout)) {
-            columns << 2 << 3;
-        }
-        if (memory::hasPressure(r.layout)) {
-            columns << 4;
-        }
-        if (memory::hasWind(r.layout)) {
-            columns << 5 << 6;
-        }
-        for (int k = 0; k < values.size(); ++k) {
-            const int s = special(values[k].number, values[k].code);
-            row[columns[k]] =
-                s >= 0 ? QString::fromUtf8(kSpecialTexts[std::size_t(s)]) : valueText(values[k]);
+        for (const Value& v : valuesOf(r)) {
+            const int s = special(v.number, v.code);
+            row[v.column] =
+                s >= 0 ? QString::fromUtf8(kSpecialTexts[std::size_t(s)]) : valueText(v);
         }
         rows << row;
     }
@@ -126,42 +127,22 @@ QByteArray expectedFile(const std::vector<StoredRecord>& records, bool csv) {
     QByteArray out;
     int previousLayout = -1;
     for (const StoredRecord& r : records) {
+        const QList<Value> values = valuesOf(r);
         if (r.layout != previousLayout) {
             QByteArrayList captions{"Data i Godzina"};
-            if (memory::hasTemperatureHumidity(r.layout)) {
-                captions << "Temperatura"
-                         << "Wilgotno\x9c\xe6";
-            }
-            if (memory::hasPressure(r.layout)) {
-                captions << "Ci\x9cnienie";
-            }
-            if (memory::hasWind(r.layout)) {
-                captions << "Kierunek"
-                         << "Pr\xea"
-                            "dko\x9c\xe6";
+            for (const Value& v : values) {
+                captions << v.caption;
             }
             out += captions.join(sep) + "\r\n";
             previousLayout = r.layout;
         }
         out += timeText(r.time).toLatin1() + (csv ? "" : "   ") + sep;
-        const QList<Value> values = valuesOf(r);
-        // Spaces after a value and after "???", by quantity.
-        QList<std::pair<int, int>> padding;
-        if (memory::hasTemperatureHumidity(r.layout)) {
-            padding << std::pair{7, 8} << std::pair{6, 7};
-        }
-        if (memory::hasPressure(r.layout)) {
-            padding << std::pair{4, 6};
-        }
-        if (memory::hasWind(r.layout)) {
-            padding << std::pair{7, 7} << std::pair{4, 5};
-        }
         QByteArrayList fields;
-        for (int k = 0; k < values.size(); ++k) {
-            const bool unknown = special(values[k].number, values[k].code) >= 0;
-            QByteArray field = unknown ? QByteArray("???") : valueText(values[k]).toLatin1();
+        for (const Value& v : values) {
+            const bool unknown = special(v.number, v.code) >= 0;
+            QByteArray field = unknown ? QByteArray("???") : valueText(v).toLatin1();
             if (!csv) {
-                field += QByteArray(unknown ? padding[k].second : padding[k].first, ' ');
+                field += QByteArray(unknown ? v.unknownPadding : v.padding, ' ');
             }
             fields << field;
         }
