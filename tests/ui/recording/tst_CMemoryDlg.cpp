@@ -235,12 +235,11 @@ void TestCMemoryDlg::downloadShowsProgressThenTheList() {
     QCOMPARE(bar->maximum(), 2048);
     QCOMPARE(bar->value(), 0);
 
-    // K in flight, then F, then the bytes from address 2 up.
+    // K in flight, then F, then the bytes from address 2 up (the requests are
+    // the engine's test).
     for (int i = 0; i < 2 + 10; ++i) {
         QVERIFY(rig.release());
     }
-    QCOMPARE(rig.sent.at(rig.sent.size() - 12), std::string("F"));
-    QCOMPARE(rig.sent.at(rig.sent.size() - 11), std::string("ER002"));
     QCOMPARE(d.storedBytes().size(), std::size_t(10));
     QCOMPARE(bar->value(), 10);
     QVERIFY(showsReading(d));
@@ -253,9 +252,6 @@ void TestCMemoryDlg::downloadShowsProgressThenTheList() {
     QCOMPARE(bar->value(), 2048);
     QCOMPARE(d.storedBytes(), std::vector<std::uint8_t>(kMemory.begin(), kMemory.end()));
     QCOMPARE(listRows(d), kRows);
-    // The engine is back to its cycle and reads no further address.
-    QCOMPARE(rig.sent.back(), std::string("K"));
-    QCOMPARE(rig.requestsStartingWith("ER"), kMemory.size());
 
     auto* list = child<QTreeView>(d, "recordList");
     QStringList captions;
@@ -312,8 +308,6 @@ void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte() {
     QVERIFY(rig.release()); // the byte at address 3
     QVERIFY(!d.isVisible());
     QCOMPARE(d.storedBytes().size(), std::size_t(2));
-    QCOMPARE(rig.sent.back(), std::string("K"));
-    QCOMPARE(rig.requestsStartingWith("ER"), 2);
     QCoreApplication::processEvents();
     QCOMPARE(answers->seen, QStringList());
 }
