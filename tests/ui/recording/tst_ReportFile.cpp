@@ -32,7 +32,6 @@ private slots:
     void opensOnlyRegularFiles();
     void appendsOrEmptiesAnExistingFile_data();
     void appendsOrEmptiesAnExistingFile();
-    void othersReadTheLinesWhileItIsOpen();
     void aLineThatDoesNotFitLeavesNothingBehind();
     void chooserAppliesTheNamingRules_data();
     void chooserAppliesTheNamingRules();
@@ -125,17 +124,8 @@ void ReportFileTest::appendsOrEmptiesAnExistingFile() {
     QVERIFY(file.open(path));
     QVERIFY(append ? file.seekToEnd() : file.truncate());
     QVERIFY(file.writeLine("nowe\r\n"));
+    // Read while the file is open: other programs see each line at once.
     QCOMPARE(contents(path), expected);
-}
-
-void ReportFileTest::othersReadTheLinesWhileItIsOpen() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pomiary.txt"));
-    ReportFile file;
-    QVERIFY(file.open(path));
-    QVERIFY(file.writeLine("Data i Godzina\r\n"));
-    QVERIFY(file.writeLine("2003.05.14 12:00:05\r\n"));
-    QCOMPARE(contents(path), QByteArray("Data i Godzina\r\n2003.05.14 12:00:05\r\n"));
 }
 
 void ReportFileTest::aLineThatDoesNotFitLeavesNothingBehind() {
