@@ -198,10 +198,9 @@ private slots:
     void emptyMemorySaysSo();
     void nextDownloadReusesTheDialog();
     void saveDialogStartsEmptyAsText();
-    void exportAsksBeforeUsingAnExistingFile_data();
-    void exportAsksBeforeUsingAnExistingFile();
+    void exportIntoAnExistingFile_data();
+    void exportIntoAnExistingFile();
     void exportToAnUnavailableFile();
-    void failingWriteIsReportedOnceAndLeavesNoHalfLine();
     void eachSaveAsStartsAfresh();
     void chooserFillsNameAndLayout();
 
@@ -399,18 +398,23 @@ void TestCMemoryDlg::saveDialogStartsEmptyAsText() {
     saveScreenshot(&d, QStringLiteral("memory_save_as"));
 }
 
-void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile_data() {
+void TestCMemoryDlg::exportIntoAnExistingFile_data() {
     QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("diskLimit"); // the bytes the disk takes; 0: no limit
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("Tak appends") << "yesButton" << QByteArray("stare\r\n") + kTextFile;
-    QTest::newRow("Nie empties") << "noButton" << kTextFile;
+    QTest::newRow("Tak appends") << "yesButton" << 0 << QByteArray("stare\r\n") + kTextFile;
+    QTest::newRow("Nie empties") << "noButton" << 0 << kTextFile;
     // "Nie" would destroy the old lines: Escape is no answer, and a box the
     // program closes (it is ending) leaves the file alone.
-    QTest::newRow("Escape, then closed by the program") << "escape" << QByteArray("stare\r\n");
+    QTest::newRow("Escape, then closed by the program") << "escape" << 0 << QByteArray("stare\r\n");
+    // The disk takes what fits (past the old line, into the new ones): the
+    // failure is told once and leaves no half line.
+    QTest::newRow("Tak, then the disk is full") << "yesButton" << 40 << QByteArray("stare\r\n");
 }
 
-void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile() {
+void TestCMemoryDlg::exportIntoAnExistingFile() {
     QFETCH(QString, answer);
+    QFETCH(int, diskLimit);
     QFETCH(QByteArray, expected);
     MemoryRig rig;
     QVERIFY(rig.download());
@@ -419,7 +423,8 @@ void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile() {
     QVERIFY(writeFile(path, "stare\r\n"));
     CSaveAsDlg d(rig.dialog.records());
     child<QLineEdit>(d, "fileNameEdit")->setText(path);
-    if (answer == QLatin1String("escape")) {
+    const bool escape = answer == QLatin1String("escape");
+    if (escape) {
         answers->add([](QWidget* box) {
             QTest::keyClick(box, Qt::Key_Escape);
             QVERIFY(box->isVisible());
@@ -428,9 +433,22 @@ void TestCMemoryDlg::exportAsksBeforeUsingAnExistingFile() {
     } else {
         answers->add(ModalAnswerer::click(answer));
     }
-    QCOMPARE(d.exportRecords(), answer != QLatin1String("escape"));
-    QCOMPARE(answers->seen, QStringList{kAskAppend});
-    QCOMPARE(answers->icons, QList<QMessageBox::Icon>{QMessageBox::Question});
+    QStringList messages{kAskAppend};
+    QList<QMessageBox::Icon> icons{QMessageBox::Question};
+    if (diskLimit > 0) {
+        answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+        messages << QStringLiteral("Błąd zapisu do pliku „%1”: plik jest za duży.").arg(path);
+        icons << QMessageBox::Critical;
+    }
+    bool exported = false;
+    {
+        FileSizeLimit disk;
+        QVERIFY(diskLimit == 0 || disk.limit(diskLimit));
+        exported = d.exportRecords();
+    }
+    QCOMPARE(exported, !escape && diskLimit == 0);
+    QCOMPARE(answers->seen, messages);
+    QCOMPARE(answers->icons, icons);
     QCOMPARE(contents(path), expected);
 }
 
@@ -449,33 +467,6 @@ void TestCMemoryDlg::exportToAnUnavailableFile() {
     // The dialog stays, so the name can be corrected.
     QVERIFY(d.isVisible());
     QCOMPARE(d.result(), 0);
-}
-
-void TestCMemoryDlg::failingWriteIsReportedOnceAndLeavesNoHalfLine() {
-    MemoryRig rig;
-    QVERIFY(rig.download());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("wyniki.txt"));
-    QVERIFY(writeFile(path, "stare\r\n"));
-    CSaveAsDlg d(rig.dialog.records());
-    child<QLineEdit>(d, "fileNameEdit")->setText(path);
-    d.show();
-    answers->add(ModalAnswerer::click(QStringLiteral("yesButton")));
-    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
-
-    // The disk takes what fits (past the old line, into the new ones).
-    {
-        FileSizeLimit disk;
-        QVERIFY(disk.limit(40));
-        child<QPushButton>(d, "okButton")->click();
-    }
-
-    QCOMPARE(answers->seen.size(), 2);
-    QCOMPARE(answers->seen.at(1),
-             QStringLiteral("Błąd zapisu do pliku „%1”: plik jest za duży.").arg(path));
-    QCOMPARE(answers->icons.at(1), QMessageBox::Critical);
-    QVERIFY(d.isVisible());
-    QCOMPARE(contents(path), QByteArray("stare\r\n"));
 }
 
 // The exported bytes of both layouts are the end-to-end test's.
