@@ -2,72 +2,39 @@
 # The panel memory download against tq820-sim paced at 9600 baud: a full
 # memory (about 4090 bytes, one "ER" request and reply per byte) read by the
 # program's main window (tq820_memory_probe), then by the fastest client this
-# machine allows (tq820_memory_wire_client, the ceiling). Each figure is the
+# machine allows (tq820_wire_client --memory, the ceiling). Each figure is the
 # time the bytes on the wire need at 9600 baud 8N1 over the time the download
 # took (goal for the program >= 0.98).
 #
 # Usage: bench/e2e/memory_e2e.sh [build-dir]
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-build=$(realpath "${1:-build}")
+source "$(dirname "$0")/common.sh"
 
 com=46
-work=$(mktemp -d "${TMPDIR:-/tmp}/tq820-memory-bench.XXXXXX")
-sim_pid=""
-
-cleanup() {
-  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-    echo quit >&"${SIM[1]}" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-config="$work/config"
-mkdir -p "$config"
-
-coproc SIM { XDG_CONFIG_HOME="$config" exec "$build/tq820-sim" --com "$com" 2>/dev/null; }
-sim_pid=$SIM_PID
-sim_out=${SIM[0]}
-sim_in=${SIM[1]}
-
-sim() {
-  echo "$1" >&"$sim_in"
-  local answer
-  IFS= read -r -t 5 answer <&"$sim_out"
-  echo "$answer"
-}
-field() { sed -n "s/.* $1=\([0-9.]*\).*/\1/p" <<<"$2"; }
-
-IFS= read -r -t 5 ready <&"$sim_out"
-case "$ready" in
-  "COM$com -> "*) ;;
-  *) echo "the simulator did not start: $ready" >&2; exit 1 ;;
-esac
+start_sim panel "$com"
 
 # Records of every quantity each minute, as fast as the simulator can, until
 # the memory is full.
-sim "settings 1 16" >/dev/null
-sim "reset" >/dev/null
-sim "speedup 1000000" >/dev/null
+sim panel "settings 1 16" >/dev/null
+sim panel "reset" >/dev/null
+sim panel "speedup 1000000" >/dev/null
 used=0
 for _ in $(seq 50); do
   sleep 0.1
-  now=$(field memory-bytes "$(sim state)")
+  now=$(field memory-bytes "$(sim panel state)")
   [ "$now" = "$used" ] && break
   used=$now
 done
 echo "memory_bytes=$used (from address 2 up to the end marker)"
 
-sim "stats reset" >/dev/null
-program=$(XDG_CONFIG_HOME="$config" XDG_CACHE_HOME="$work/cache" QT_LOGGING_RULES="default.warning=false" \
-  "$build/bench/e2e/tq820_memory_probe" "$com")
-stats=$(sim stats)
+sim panel "stats reset" >/dev/null
+program=$(XDG_CONFIG_HOME="$work/panel" XDG_CACHE_HOME="$work/panel/cache" \
+  QT_LOGGING_RULES="default.warning=false" "$build/bench/e2e/tq820_memory_probe" "$com")
+stats=$(sim panel stats)
 er=$(field ER "$stats")
 turnaround_us=$(field turnaround_median_us "$stats")
 
-reference=$("$build/bench/e2e/tq820_memory_wire_client" "$config/Velmor/ports/COM$com")
+reference=$("$build/bench/e2e/tq820_wire_client" --memory "$(sim_port panel "$com")")
 
 awk -v program=" $program" -v reference=" $reference" -v er="$er" -v us="$turnaround_us" '
   function get(line, name,   m) { return match(line, " " name "=[0-9.]+") ? substr(line, RSTART + length(name) + 2, RLENGTH - length(name) - 2) : "" }

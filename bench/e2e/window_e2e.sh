@@ -16,78 +16,29 @@
 # when there is no display. TQ820_BENCH_SECONDS (default 30) sets the
 # measuring time.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-build=$(realpath "${1:-build}")
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
-fi
+needs_display=1
+source "$(dirname "$0")/common.sh"
 
 seconds=${TQ820_BENCH_SECONDS:-30}
 com=43
-work=$(mktemp -d "${TMPDIR:-/tmp}/tq820-bench.XXXXXX")
-prog_pid=""
-sim_pid=""
 
-cleanup() {
-  if [ -n "$prog_pid" ] && kill -0 "$prog_pid" 2>/dev/null; then
-    kill -TERM "$prog_pid" 2>/dev/null || true
-    wait "$prog_pid" 2>/dev/null || true
-  fi
-  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-    echo quit >&"${SIM[1]}" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-config="$work/config"
-mkdir -p "$config/Velmor"
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]\r\n"PORT_NR"=dword:%08x\r\n' \
-  "$com" >"$config/Velmor/TQ820v1.0.reg"
-
-coproc SIM { XDG_CONFIG_HOME="$config" exec "$build/tq820-sim" --com "$com" 2>/dev/null; }
-sim_pid=$SIM_PID
-sim_out=${SIM[0]}
-sim_in=${SIM[1]}
-
-# One control line to the simulator, its one-line answer on stdout.
-sim() {
-  echo "$1" >&"$sim_in"
-  local answer
-  IFS= read -r -t 5 answer <&"$sim_out"
-  echo "$answer"
-}
-field() { sed -n "s/.* $1=\([0-9.]*\).*/\1/p" <<<"$2"; }
-
-IFS= read -r -t 5 ready <&"$sim_out"
-case "$ready" in
-  "COM$com -> "*) ;;
-  *) echo "the simulator did not start: $ready" >&2; exit 1 ;;
-esac
+start_sim panel "$com"
 # Faults make the humidity and wind-speed tiles blink during the measurement.
-sim "fault humidity on" >/dev/null
-sim "fault speed on" >/dev/null
-
-XDG_CONFIG_HOME="$config" XDG_CACHE_HOME="$work/cache" "$build/tq820" 2>/dev/null &
-prog_pid=$!
-
-# Polling has started when the simulator sees status requests.
-for _ in $(seq 100); do
-  [ "$(field K "$(sim stats)")" -gt 5 ] && break
-  sleep 0.1
-done
+sim panel "fault humidity on" >/dev/null
+sim panel "fault speed on" >/dev/null
+write_settings panel "$(dword PORT_NR "$com")"
+start_program panel
+prog_pid=$program_pid
 sleep 2
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{ print $14 + $15 }' "/proc/$prog_pid/stat"; }
 
-sim "stats reset" >/dev/null
+sim panel "stats reset" >/dev/null
 start_ns=$(date +%s%N)
 cpu0=$(cpu)
 sleep "$seconds"
-stats=$(sim stats)
+stats=$(sim panel stats)
 end_ns=$(date +%s%N)
 cpu1=$(cpu)
 hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$prog_pid/status")
@@ -122,16 +73,14 @@ summary=$(awk -v ns="$((end_ns - start_ns))" -v k="$k" -v rx="$rx" -v tx="$tx" -
   }') || status=$?
 echo "$summary"
 
-kill -TERM "$prog_pid"
-wait "$prog_pid" || true
-prog_pid=""
+stop_program "$prog_pid"
 
 # The ceiling of this machine and simulator: a minimal client that sends the
 # next request as soon as it has read a reply's line end.
 ref_seconds=$((seconds < 10 ? seconds : 10))
-sim "stats reset" >/dev/null
-ref=$("$build/bench/e2e/tq820_wire_client" "$config/Velmor/ports/COM$com" "$ref_seconds")
-stats=$(sim stats)
+sim panel "stats reset" >/dev/null
+ref=$("$build/bench/e2e/tq820_wire_client" "$(sim_port panel "$com")" "$ref_seconds")
+stats=$(sim panel stats)
 awk -v ref="$(field efficiency " $ref")" -v refcpu="$(field cpu " $ref")" -v us="$(field turnaround_median_us "$stats")" \
   -v eff="$(sed -n 's/^wire_efficiency=\([0-9.]*\).*/\1/p' <<<"$summary")" 'BEGIN {
     printf "reference_client_wire_efficiency=%.4f turnaround_median_ms=%.3f\n", ref, us / 1000

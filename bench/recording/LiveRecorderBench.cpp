@@ -7,7 +7,6 @@
 #include "recording/LiveRecorder.h"
 #include "recording/RecordLine.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
@@ -82,14 +81,3 @@ void BM_BuildRecordLine(benchmark::State& state) {
 BENCHMARK(BM_BuildRecordLine);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

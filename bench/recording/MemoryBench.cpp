@@ -6,7 +6,7 @@
 #include "recording/MemoryDecoder.h"
 #include "recording/MemoryExport.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -103,13 +103,3 @@ void BM_ExportLines(benchmark::State& state) {
 BENCHMARK(BM_ExportLines)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,7 +2,6 @@
 // ports that must stay well under 50 ms. Two pseudo-terminals stand for the ports.
 #include "serial/CPortDlg.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -61,13 +60,3 @@ void BM_OpenPortDialog(benchmark::State& state) {
 BENCHMARK(BM_OpenPortDialog)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,17 +4,14 @@
 // control lines: its records as the panel meant them, never through the
 // program's decoder.
 
+#include "E2eRig.h"
+#include "FileTestSupport.h"
 #include "MemoryFormat.h"
 #include "PanelModel.h"
-#include "SimProcess.h"
-#include "WindowTestSupport.h"
-#include "app/CMeteoDlg.h"
 #include "recording/CMemoryDlg.h"
 
-#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,7 +21,6 @@
 #include <QTreeView>
 #include <array>
 #include <functional>
-#include <memory>
 
 using namespace tq820sim;
 
@@ -64,10 +60,16 @@ int special(int value, int (*code)(memory::Special)) {
     return -1;
 }
 
+// One value of a record, with where the list shows it and how the export
+// writes it.
 struct Value {
     int number;
     int (*code)(memory::Special);
     bool tenths;
+    int column;
+    const char* caption; // in Windows-1250
+    int padding;         // spaces after a value in the text layout
+    int unknownPadding;  // and after "???"
 };
 
 QString valueText(const Value& v) {
@@ -81,17 +83,26 @@ QString timeText(const CivilTime& t) {
 // The values a record holds, in the order temperature, humidity, pressure,
 // direction, speed; absent ones are left out.
 QList<Value> valuesOf(const StoredRecord& r) {
+    const auto& v = r.values;
     QList<Value> values;
     if (memory::hasTemperatureHumidity(r.layout)) {
-        values << Value{r.values.temperatureTenths, memory::temperatureSpecial, true}
-               << Value{r.values.humidityTenths, memory::humiditySpecial, true};
+        values
+            << Value{v.temperatureTenths, memory::temperatureSpecial, true, 2, "Temperatura", 7, 8}
+            << Value{v.humidityTenths, memory::humiditySpecial, true, 3, "Wilgotno\x9c\xe6", 6, 7};
     }
     if (memory::hasPressure(r.layout)) {
-        values << Value{r.values.pressureTenths, memory::pressureSpecial, true};
+        values << Value{v.pressureTenths, memory::pressureSpecial, true, 4, "Ci\x9cnienie", 4, 6};
     }
     if (memory::hasWind(r.layout)) {
-        values << Value{r.values.directionDegrees, memory::directionSpecial, false}
-               << Value{r.values.speedTenths, memory::speedSpecial, true};
+        values << Value{v.directionDegrees, memory::directionSpecial, false, 5, "Kierunek", 7, 7}
+               << Value{v.speedTenths,
+                        memory::speedSpecial,
+                        true,
+                        6,
+                        "Pr\xea"
+                        "dko\x9c\xe6",
+                        4,
+                        5};
     }
     return values;
 }
@@ -101,21 +112,10 @@ QList<QStringList> expectedRows(const std::vector<StoredRecord>& records) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const StoredRecord& r = records[i];
         QStringList row{QString::number(i + 1), timeText(r.time), "", "", "", "", ""};
-        const QList<Value> values = valuesOf(r);
-        QList<int> columns;
-        if (memory::hasTemperatureHumidity(r.layout)) {
-            columns << 2 << 3;
-        }
-        if (memory::hasPressure(r.layout)) {
-            columns << 4;
-        }
-        if (memory::hasWind(r.layout)) {
-            columns << 5 << 6;
-        }
-        for (int k = 0; k < values.size(); ++k) {
-            const int s = special(values[k].number, values[k].code);
-            row[columns[k]] =
-                s >= 0 ? QString::fromUtf8(kSpecialTexts[std::size_t(s)]) : valueText(values[k]);
+        for (const Value& v : valuesOf(r)) {
+            const int s = special(v.number, v.code);
+            row[v.column] =
+                s >= 0 ? QString::fromUtf8(kSpecialTexts[std::size_t(s)]) : valueText(v);
         }
         rows << row;
     }
@@ -127,61 +127,28 @@ QByteArray expectedFile(const std::vector<StoredRecord>& records, bool csv) {
     QByteArray out;
     int previousLayout = -1;
     for (const StoredRecord& r : records) {
+        const QList<Value> values = valuesOf(r);
         if (r.layout != previousLayout) {
             QByteArrayList captions{"Data i Godzina"};
-            if (memory::hasTemperatureHumidity(r.layout)) {
-                captions << "Temperatura"
-                         << "Wilgotno\x9c\xe6";
-            }
-            if (memory::hasPressure(r.layout)) {
-                captions << "Ci\x9cnienie";
-            }
-            if (memory::hasWind(r.layout)) {
-                captions << "Kierunek"
-                         << "Pr\xea"
-                            "dko\x9c\xe6";
+            for (const Value& v : values) {
+                captions << v.caption;
             }
             out += captions.join(sep) + "\r\n";
             previousLayout = r.layout;
         }
         out += timeText(r.time).toLatin1() + (csv ? "" : "   ") + sep;
-        const QList<Value> values = valuesOf(r);
-        // Spaces after a value and after "???", by quantity.
-        QList<std::pair<int, int>> padding;
-        if (memory::hasTemperatureHumidity(r.layout)) {
-            padding << std::pair{7, 8} << std::pair{6, 7};
-        }
-        if (memory::hasPressure(r.layout)) {
-            padding << std::pair{4, 6};
-        }
-        if (memory::hasWind(r.layout)) {
-            padding << std::pair{7, 7} << std::pair{4, 5};
-        }
         QByteArrayList fields;
-        for (int k = 0; k < values.size(); ++k) {
-            const bool unknown = special(values[k].number, values[k].code) >= 0;
-            QByteArray field = unknown ? QByteArray("???") : valueText(values[k]).toLatin1();
+        for (const Value& v : values) {
+            const bool unknown = special(v.number, v.code) >= 0;
+            QByteArray field = unknown ? QByteArray("???") : valueText(v).toLatin1();
             if (!csv) {
-                field += QByteArray(unknown ? padding[k].second : padding[k].first, ' ');
+                field += QByteArray(unknown ? v.unknownPadding : v.padding, ' ');
             }
             fields << field;
         }
         out += fields.join(sep) + "\r\n";
     }
     return out;
-}
-
-QList<QStringList> listRows(const QTreeView* view) {
-    const QAbstractItemModel* model = view->model();
-    QList<QStringList> rows;
-    for (int r = 0; r < model->rowCount(); ++r) {
-        QStringList row;
-        for (int c = 0; c < model->columnCount(); ++c) {
-            row << model->index(r, c).data().toString();
-        }
-        rows << row;
-    }
-    return rows;
 }
 
 // Runs the event loop until `done` holds or the time is up. Unlike
@@ -201,11 +168,6 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 } // namespace
 
 class TestE2eMemory : public QObject {
@@ -216,14 +178,9 @@ private slots:
 };
 
 void TestE2eMemory::downloadListAndExportAFullMemory() {
-    QTemporaryDir config;
-    QVERIFY(config.isValid());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    qputenv("XDG_CACHE_HOME", config.filePath(QStringLiteral("cache")).toUtf8());
-
-    SimProcess sim;
-    QVERIFY(sim.start(config.path(), kCom,
-                      {"--fast", "--clock", kClock, "--seed", QString::number(kSeed)}));
+    E2eRig rig(kCom);
+    SimProcess& sim = rig.sim;
+    QVERIFY(rig.startSim({"--fast", "--clock", kClock, "--seed", QString::number(kSeed)}));
     for (const QString& c : kFillControls) {
         QVERIFY(sim.command(c).startsWith(QStringLiteral("ok")));
     }
@@ -242,19 +199,15 @@ void TestE2eMemory::downloadListAndExportAFullMemory() {
     }
     QVERIFY(std::all_of(layouts.begin(), layouts.end(), [](bool seen) { return seen; }));
 
-    ModalAnswerer answers;
+    ModalAnswerer& answers = rig.answers;
     answers.ignore(QStringLiteral("memoryDlg"));
-    CMeteoDlg window;
-    window.settings().portNumber = kCom;
-    window.initialise();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine()->text(),
+    QVERIFY(rig.showWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->statusLine()->text(),
                               QStringLiteral("Urządzenia: TQ-232, TQ-264. "), 5000);
 
     sim.command(QStringLiteral("stats reset"));
-    window.findChild<QAction*>(QStringLiteral("actionMemoryRead"))->trigger();
-    auto* dialog = window.findChild<CMemoryDlg*>();
+    rig.window->findChild<QAction*>(QStringLiteral("actionMemoryRead"))->trigger();
+    auto* dialog = rig.window->findChild<CMemoryDlg*>();
     QVERIFY(dialog != nullptr && dialog->isVisible());
     auto* progress = dialog->findChild<QProgressBar*>();
     QVERIFY(runUntil([&] { return progress->value() >= 900; }, 60000));
@@ -269,7 +222,7 @@ void TestE2eMemory::downloadListAndExportAFullMemory() {
                                                   memoryBytes.begin() + 2 + panel.memoryUsed() + 1);
     QCOMPARE(dialog->storedBytes(), expectedBytes);
     QCOMPARE(sim.stats().value(QStringLiteral("ER")), double(expectedBytes.size()));
-    QCOMPARE(listRows(list), expectedRows(stored));
+    QCOMPARE(modelRows(list->model()), expectedRows(stored));
     list->setCurrentIndex(list->model()->index(6, 0));
     saveScreenshot(dialog, QStringLiteral("e2e_memory_list"));
 

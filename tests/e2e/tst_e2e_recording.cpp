@@ -2,11 +2,8 @@
 // real program for the kill), the simulator as a child process, the panel's
 // readings pinned so that every line can be compared byte for byte.
 
-#include "SimProcess.h"
-#include "WindowTestSupport.h"
-#include "app/CMeteoApp.h"
-#include "app/CMeteoDlg.h"
-#include "app/SettingsStore.h"
+#include "E2eRig.h"
+#include "FileTestSupport.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -22,9 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -44,33 +39,6 @@ const QByteArray kTextValues =
     "\t21.5         \t1013.2       \t45.0        \t3.4        \t270          \r\n";
 const QByteArray kCsvValues = ",21.5,1013.2,45.0,3.4,270\r\n";
 const QRegularExpression kStamp(QStringLiteral("^\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d"));
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// The file's lines, each with its CR LF; a trailing piece without one is
-// returned as the last element.
-QList<QByteArray> linesOf(const QByteArray& bytes) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        const qsizetype end = bytes.indexOf("\r\n", start);
-        if (end < 0) {
-            lines << bytes.mid(start);
-            break;
-        }
-        lines << bytes.mid(start, end + 2 - start);
-        start = end + 2;
-    }
-    return lines;
-}
 
 int dataLines(const QString& path) {
     int n = 0;
@@ -137,29 +105,6 @@ private:
     QList<QPointer<QMessageBox>> closing;
 };
 
-// RLIMIT_FSIZE stands in for a full disk: writes beyond the limit fail.
-class FileSizeLimit {
-public:
-    FileSizeLimit() {
-        ::getrlimit(RLIMIT_FSIZE, &original);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit() {
-        lift();
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    bool limit(qint64 bytes) {
-        rlimit small = original;
-        small.rlim_cur = static_cast<rlim_t>(bytes);
-        return ::setrlimit(RLIMIT_FSIZE, &small) == 0;
-    }
-    void lift() { ::setrlimit(RLIMIT_FSIZE, &original); }
-
-private:
-    rlimit original{};
-    void (*oldHandler)(int) = nullptr;
-};
-
 } // namespace
 
 class TestE2eRecording : public QObject {
@@ -178,37 +123,32 @@ private slots:
 private:
     // The simulator with its readings pinned.
     bool startPanel();
-    // The window over the settings in `store`, as the program starts it.
-    std::unique_ptr<CMeteoDlg> runWindow(RegistryStore& store);
     // The window recording into `path` every second from the start.
-    bool startRecordingWindow(const QString& path, bool csv);
-    void storeSettings(RegistryStore& store, const AppSettings& s);
-    AppSettings recordingSettings(const QString& path, bool csv) const;
+    bool startRecordingWindow(const QString& path, bool csv) {
+        return startPanel() && rig->showWindow(recordingSettings(path, csv));
+    }
+    static AppSettings recordingSettings(const QString& path, bool csv);
+    QString file(const char* name) const { return rig->config.filePath(QLatin1String(name)); }
+    CMeteoDlg* dlg() const { return rig->window.get(); }
 
-    std::unique_ptr<QTemporaryDir> config;
-    std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<CMeteoDlg> dlg;
-    std::unique_ptr<ModalAnswerer> answers;
+    std::unique_ptr<E2eRig> rig;
+    SimProcess* sim = nullptr; // the rig's
+    ModalAnswerer* answers = nullptr;
 };
 
 void TestE2eRecording::init() {
-    config = std::make_unique<QTemporaryDir>();
-    QVERIFY(config->isValid());
-    qputenv("XDG_CONFIG_HOME", config->path().toUtf8());
-    qputenv("XDG_CACHE_HOME", config->filePath(QStringLiteral("cache")).toUtf8());
-    sim = std::make_unique<SimProcess>();
-    answers = std::make_unique<ModalAnswerer>();
+    rig = std::make_unique<E2eRig>(kCom);
+    QVERIFY(rig->config.isValid());
+    sim = &rig->sim;
+    answers = &rig->answers;
 }
 
 void TestE2eRecording::cleanup() {
-    answers.reset();
-    dlg.reset();
-    sim.reset();
-    config.reset();
+    rig.reset();
 }
 
 bool TestE2eRecording::startPanel() {
-    if (!sim->start(config->path(), kCom, {QStringLiteral("--fast")})) {
+    if (!rig->startSim({QStringLiteral("--fast")})) {
         return false;
     }
     for (const char* pin : {"value temperature 21.5", "value pressure 1013.2",
@@ -220,7 +160,7 @@ bool TestE2eRecording::startPanel() {
     return true;
 }
 
-AppSettings TestE2eRecording::recordingSettings(const QString& path, bool csv) const {
+AppSettings TestE2eRecording::recordingSettings(const QString& path, bool csv) {
     AppSettings s;
     s.portNumber = kCom;
     s.recordEnabled = 1;
@@ -230,56 +170,20 @@ AppSettings TestE2eRecording::recordingSettings(const QString& path, bool csv) c
     return s;
 }
 
-void TestE2eRecording::storeSettings(RegistryStore& store, const AppSettings& s) {
-    QVERIFY(store.Create(RegistryRoot::CurrentUser, kSettingsKeyPath));
-    store.Close();
-    std::array<TileStyle, 5> styles;
-    for (Quantity q : kAllQuantities) {
-        styles[quantityIndex(q)] = defaultTileStyle(q);
-    }
-    AppSettings copy = s;
-    saveSettings(store, copy, styles, 1920, 1080);
-}
-
-std::unique_ptr<CMeteoDlg> TestE2eRecording::runWindow(RegistryStore& store) {
-    auto w = std::make_unique<CMeteoDlg>();
-    loadWindowSettings(store, *w);
-    w->initialise();
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) {
-        return nullptr;
-    }
-    return w;
-}
-
-bool TestE2eRecording::startRecordingWindow(const QString& path, bool csv) {
-    if (!startPanel()) {
-        return false;
-    }
-    dlg = std::make_unique<CMeteoDlg>();
-    dlg->settings() = recordingSettings(path, csv);
-    dlg->initialise();
-    dlg->show();
-    return QTest::qWaitForWindowExposed(dlg.get()) && dlg->port() != nullptr;
-}
-
 void TestE2eRecording::startupAppendsWithAHeaderAndARestartGoesOn() {
     QVERIFY(startPanel());
-    const QString path = config->filePath(QStringLiteral("pomiary.txt"));
+    const QString path = file("pomiary.txt");
     QVERIFY(writeFile(path, "stara linia\r\n"));
     std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
-    storeSettings(*store, recordingSettings(path, false));
+    QVERIFY(E2eRig::storeSettings(*store, recordingSettings(path, false)));
 
     for (int run = 1; run <= 2; ++run) {
-        dlg = runWindow(*store);
-        QVERIFY(dlg);
-        QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels + kEverySecond, 5000);
-        QVERIFY(saveScreenshot(dlg.get(), QStringLiteral("e2e_recording_status")));
+        QVERIFY(rig->runWindow(*store));
+        QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels + kEverySecond, 5000);
+        QVERIFY(saveScreenshot(dlg(), QStringLiteral("e2e_recording_status")));
         const int before = dataLines(path);
         QTRY_VERIFY_WITH_TIMEOUT(dataLines(path) >= before + 3, 8000);
-        dlg->close();
-        saveWindowSettings(*store, *dlg);
-        dlg.reset();
+        rig->closeWindow(*store);
     }
     // No question at start-up: the file is always appended to.
     QVERIFY(answers->seen.isEmpty());
@@ -305,7 +209,7 @@ void TestE2eRecording::startupAppendsWithAHeaderAndARestartGoesOn() {
 }
 
 void TestE2eRecording::changingOnlyTheColumnsWritesAHeaderWithoutAQuestion() {
-    const QString path = config->filePath(QStringLiteral("pomiary.csv"));
+    const QString path = file("pomiary.csv");
     QVERIFY(startRecordingWindow(path, true));
     QTRY_VERIFY_WITH_TIMEOUT(dataLines(path) >= 2, 8000);
 
@@ -316,7 +220,7 @@ void TestE2eRecording::changingOnlyTheColumnsWritesAHeaderWithoutAQuestion() {
         ModalAnswerer::click(QStringLiteral("okButton"))(dialog);
     });
     const QByteArray before = contents(path);
-    dlg->findChild<QAction*>(QStringLiteral("actionRecording"))->trigger();
+    dlg()->findChild<QAction*>(QStringLiteral("actionRecording"))->trigger();
     QCOMPARE(answers->seen, QStringList{QStringLiteral("Rejestruj do pliku")});
 
     // The file was kept: what it held stays, and a line with its new header
@@ -329,7 +233,7 @@ void TestE2eRecording::changingOnlyTheColumnsWritesAHeaderWithoutAQuestion() {
                                      "C,Pr\xEA"
                                      "dko\x9C\xE6 m/s,Kierunek \xB0\r\n"));
     QVERIFY2(isDataLine(added.at(1), ",21.5,3.4,270\r\n"), added.at(1).constData());
-    QCOMPARE(dlg->statusLine()->text(),
+    QCOMPARE(dlg()->statusLine()->text(),
              kBothChannels + QStringLiteral("Rejestracja do pliku co 00:00:02. "));
     QCOMPARE(linesOf(before).count(kCsvHeader), 1);
     // The next tick follows two seconds later, with the new columns.
@@ -345,8 +249,8 @@ void TestE2eRecording::anotherExistingFileAsksTakNie_data() {
 
 void TestE2eRecording::anotherExistingFileAsksTakNie() {
     QFETCH(bool, yes);
-    const QString first = config->filePath(QStringLiteral("pierwszy.txt"));
-    const QString second = config->filePath(QStringLiteral("drugi.txt"));
+    const QString first = file("pierwszy.txt");
+    const QString second = file("drugi.txt");
     QVERIFY(writeFile(second, "stare\r\n"));
     QVERIFY(startRecordingWindow(first, false));
     QTRY_VERIFY_WITH_TIMEOUT(dataLines(first) >= 1, 8000);
@@ -357,7 +261,7 @@ void TestE2eRecording::anotherExistingFileAsksTakNie() {
     });
     answers->add(
         ModalAnswerer::click(yes ? QStringLiteral("yesButton") : QStringLiteral("noButton")));
-    dlg->findChild<QAction*>(QStringLiteral("actionRecording"))->trigger();
+    dlg()->findChild<QAction*>(QStringLiteral("actionRecording"))->trigger();
     QCOMPARE(
         answers->seen,
         (QStringList{QStringLiteral("Rejestruj do pliku"),
@@ -383,20 +287,12 @@ void TestE2eRecording::anotherExistingFileAsksTakNie() {
 
 void TestE2eRecording::killedProgramLeavesOnlyWholeLines() {
     QVERIFY(startPanel());
-    const QString path = config->filePath(QStringLiteral("pomiary.txt"));
-    {
-        std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
-        storeSettings(*store, recordingSettings(path, false));
-    }
+    const QString path = file("pomiary.txt");
+    QVERIFY(E2eRig::storeSettings(*makePlatformRegistryStore(), recordingSettings(path, false)));
     constexpr int kRuns = 3;
     for (int run = 1; run <= kRuns; ++run) {
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config->path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.remove(QStringLiteral("TQ820_SCREENSHOT_FILE"));
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+        rig->startProgram(program);
         QVERIFY(program.waitForStarted(5000));
         const int before = dataLines(path);
         QTRY_VERIFY_WITH_TIMEOUT(dataLines(path) >= before + 2, 10000);
@@ -416,10 +312,10 @@ void TestE2eRecording::killedProgramLeavesOnlyWholeLines() {
 }
 
 void TestE2eRecording::fullDiskIsReportedOncePerStreakAndPollingGoesOn() {
-    const QString path = config->filePath(QStringLiteral("pomiary.csv"));
+    const QString path = file("pomiary.csv");
     QVERIFY(startRecordingWindow(path, true));
     QTRY_VERIFY_WITH_TIMEOUT(dataLines(path) >= 1, 8000);
-    const LiveRecorder& recorder = dlg->liveRecorder();
+    const LiveRecorder& recorder = dlg()->liveRecorder();
 
     FileSizeLimit disk;
     SurplusBoxes surplus;
@@ -447,7 +343,7 @@ void TestE2eRecording::fullDiskIsReportedOncePerStreakAndPollingGoesOn() {
             QCOMPARE(surplus.count, 0);
             picture = box->grab();
             QVERIFY(sim->stats().value(QStringLiteral("K")) > polled);
-            QCOMPARE(dlg->statusLine()->text(), kBothChannels + kEverySecond);
+            QCOMPARE(dlg()->statusLine()->text(), kBothChannels + kEverySecond);
             looked = true;
         });
         surplus.handled = nullptr;

@@ -2,11 +2,7 @@
 // this process (and the real program for the shutdown by signal), the
 // simulator as a child process in a private configuration folder.
 
-#include "SimProcess.h"
-#include "WindowTestSupport.h"
-#include "app/CMeteoApp.h"
-#include "app/CMeteoDlg.h"
-#include "app/SettingsStore.h"
+#include "E2eRig.h"
 #include "display/CValueTile.h"
 
 #include <QComboBox>
@@ -46,15 +42,6 @@ QStringList visibleTiles(const CMeteoDlg& dlg) {
         }
     }
     return names;
-}
-
-QString regFile(const QTemporaryDir& config) {
-    return config.filePath(QStringLiteral("Velmor/TQ820v1.0.reg"));
-}
-
-QString readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
 // The process has its own SIGTERM handler installed (Linux: the caught-signal
@@ -101,59 +88,34 @@ private slots:
 
 private:
     // The simulator on kCom and the window started on it, as the program does.
-    bool startPanelAndWindow(const QStringList& simOptions = {});
-    std::unique_ptr<CMeteoDlg> runWindow(RegistryStore& store);
+    bool startPanelAndWindow(const QStringList& simOptions = {}) {
+        return rig->startSim(simOptions) && rig->showWindow();
+    }
 
-    std::unique_ptr<QTemporaryDir> config;
-    std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<CMeteoDlg> dlg;
-    std::unique_ptr<ModalAnswerer> answers;
+    CMeteoDlg* dlg() const { return rig->window.get(); }
+
+    std::unique_ptr<E2eRig> rig;
+    SimProcess* sim = nullptr; // the rig's
+    ModalAnswerer* answers = nullptr;
 };
 
 void TestE2eWindow::init() {
-    config = std::make_unique<QTemporaryDir>();
-    QVERIFY(config->isValid());
-    qputenv("XDG_CONFIG_HOME", config->path().toUtf8());
-    qputenv("XDG_CACHE_HOME", config->filePath(QStringLiteral("cache")).toUtf8());
-    sim = std::make_unique<SimProcess>();
-    answers = std::make_unique<ModalAnswerer>();
+    rig = std::make_unique<E2eRig>(kCom);
+    QVERIFY(rig->config.isValid());
+    sim = &rig->sim;
+    answers = &rig->answers;
 }
 
 void TestE2eWindow::cleanup() {
-    answers.reset();
-    dlg.reset();
-    sim.reset();
-    config.reset();
-}
-
-bool TestE2eWindow::startPanelAndWindow(const QStringList& simOptions) {
-    if (!sim->start(config->path(), kCom, simOptions)) {
-        return false;
-    }
-    dlg = std::make_unique<CMeteoDlg>();
-    dlg->settings().portNumber = kCom;
-    dlg->initialise();
-    dlg->show();
-    return QTest::qWaitForWindowExposed(dlg.get()) && dlg->port() != nullptr;
-}
-
-std::unique_ptr<CMeteoDlg> TestE2eWindow::runWindow(RegistryStore& store) {
-    auto w = std::make_unique<CMeteoDlg>();
-    loadWindowSettings(store, *w);
-    w->initialise();
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) {
-        return nullptr;
-    }
-    return w;
+    rig.reset();
 }
 
 void TestE2eWindow::liveReadingsWithinTwoSeconds() {
     QElapsedTimer clock;
     clock.start();
     QVERIFY(startPanelAndWindow());
-    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 2000);
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 2000 - clock.elapsed());
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg()), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 2000 - clock.elapsed());
     QVERIFY(clock.elapsed() < 2000);
 
     // The readings are the panel's (its weather drifts slowly).
@@ -167,12 +129,12 @@ void TestE2eWindow::liveReadingsWithinTwoSeconds() {
                     {Quantity::ORIENT, "direction", 30.0}};
     for (const auto& r : readings) {
         const double panel = sim->stateValue(QString::fromLatin1(r.name));
-        QVERIFY2(qAbs(dlg->tile(r.q)->value() - panel) <= r.tolerance, r.name);
+        QVERIFY2(qAbs(dlg()->tile(r.q)->value() - panel) <= r.tolerance, r.name);
     }
     for (Quantity q : kAllQuantities) {
-        QVERIFY(!dlg->tile(q)->isBlinking());
+        QVERIFY(!dlg()->tile(q)->isBlinking());
     }
-    QVERIFY(saveScreenshot(dlg.get(), QStringLiteral("e2e_both_channels")));
+    QVERIFY(saveScreenshot(dlg(), QStringLiteral("e2e_both_channels")));
 }
 
 void TestE2eWindow::sensorChangesRearrangeTheTiles_data() {
@@ -201,22 +163,22 @@ void TestE2eWindow::sensorChangesRearrangeTheTiles() {
     QFETCH(bool, oneColumn);
     QFETCH(QString, screenshot);
     QVERIFY(startPanelAndWindow({QStringLiteral("--fast")}));
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
-    QCOMPARE(visibleTiles(*dlg), (QStringList{"TEMP", "RH", "PRESS", "SPEED", "ORIENT"}));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
+    QCOMPARE(visibleTiles(*dlg()), (QStringList{"TEMP", "RH", "PRESS", "SPEED", "ORIENT"}));
 
     for (const QString& c : controls) {
         QVERIFY(sim->command(c).startsWith(QStringLiteral("ok")));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), status, 3000);
-    QCOMPARE(visibleTiles(*dlg), visible);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), status, 3000);
+    QCOMPARE(visibleTiles(*dlg()), visible);
 
     // The visible tiles fill the client area below the status line: full width
     // in one column, or pressure alone on the left of the wind tiles.
-    const QSize client = dlg->centralWidget()->size();
+    const QSize client = dlg()->centralWidget()->size();
     const int m = 3;
-    const int top = dlg->statusLineHeight() + m + 2 + m;
+    const int top = dlg()->statusLineHeight() + m + 2 + m;
     for (const QString& name : visible) {
-        const QRect r = dlg->findChild<CValueTile*>(QStringLiteral("tile_") + name)->geometry();
+        const QRect r = dlg()->findChild<CValueTile*>(QStringLiteral("tile_") + name)->geometry();
         if (oneColumn) {
             QCOMPARE(r.left(), m);
             QCOMPARE(r.width(), client.width() - 2 * m);
@@ -229,59 +191,60 @@ void TestE2eWindow::sensorChangesRearrangeTheTiles() {
     // The first tile of the arrangement starts right below the status line and
     // the last one ends at the bottom margin.
     const QRect first =
-        dlg->findChild<CValueTile*>(QStringLiteral("tile_") + visible.first())->geometry();
+        dlg()->findChild<CValueTile*>(QStringLiteral("tile_") + visible.first())->geometry();
     const QRect last =
-        dlg->findChild<CValueTile*>(QStringLiteral("tile_") + visible.last())->geometry();
+        dlg()->findChild<CValueTile*>(QStringLiteral("tile_") + visible.last())->geometry();
     QCOMPARE(first.top(), top);
     QCOMPARE(last.bottom() + 1, client.height() - m);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !dlg->tile(Quantity::TEMP)->isVisible() || !dlg->tile(Quantity::TEMP)->hasNoData(), 3000);
-    QVERIFY(saveScreenshot(dlg.get(), screenshot));
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg()->tile(Quantity::TEMP)->isVisible() ||
+                                 !dlg()->tile(Quantity::TEMP)->hasNoData(),
+                             3000);
+    QVERIFY(saveScreenshot(dlg(), screenshot));
 }
 
 void TestE2eWindow::silentPanelLosesTheLinkAndComesBack() {
     QVERIFY(startPanelAndWindow());
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg()), 3000);
 
     QElapsedTimer silence;
     QVERIFY(sim->command(QStringLiteral("silent on")).startsWith(QStringLiteral("ok")));
     silence.start();
     // The fourth time-out in a row, 4 × 1500 ms after the last request.
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kLinkLost, 9000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kLinkLost, 9000);
     QVERIFY2(silence.elapsed() >= 4500, qPrintable(QString::number(silence.elapsed())));
     for (Quantity q : kAllQuantities) {
-        CValueTile* t = dlg->tile(q);
+        CValueTile* t = dlg()->tile(q);
         QVERIFY(t->isVisible());
         QVERIFY(t->hasNoData());
         QCOMPARE(t->displayText(), QStringLiteral("???"));
         QVERIFY(t->isBlinking());
     }
-    QVERIFY(saveScreenshot(dlg.get(), QStringLiteral("e2e_link_lost")));
+    QVERIFY(saveScreenshot(dlg(), QStringLiteral("e2e_link_lost")));
 
     QVERIFY(sim->command(QStringLiteral("silent off")).startsWith(QStringLiteral("ok")));
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg()), 3000);
     for (Quantity q : kAllQuantities) {
-        QTRY_VERIFY(!dlg->tile(q)->isBlinking());
+        QTRY_VERIFY(!dlg()->tile(q)->isBlinking());
     }
 }
 
 void TestE2eWindow::pulledAdapterLosesTheLinkAndComesBack() {
     QVERIFY(startPanelAndWindow({QStringLiteral("--fast")}));
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
 
     QCOMPARE(sim->command(QStringLiteral("unplug")), QStringLiteral("ok unplug"));
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kLinkLost, 9000);
-    QVERIFY(dlg->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kLinkLost, 9000);
+    QVERIFY(dlg()->isVisible());
     for (Quantity q : kAllQuantities) {
-        QVERIFY(dlg->tile(q)->hasNoData());
+        QVERIFY(dlg()->tile(q)->hasNoData());
     }
 
     // The adapter comes back under the same name: the port reopens by itself.
     QVERIFY(sim->command(QStringLiteral("plug")).startsWith(QStringLiteral("COM%1 -> ").arg(kCom)));
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 8000);
-    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(allTilesHaveData(*dlg()), 3000);
 }
 
 void TestE2eWindow::panelCommandsSucceedWithAnsweringPanel_data() {
@@ -312,19 +275,19 @@ void TestE2eWindow::panelCommandsSucceedWithAnsweringPanel() {
     QFETCH(int, resets);
     QFETCH(int, erases);
     QVERIFY(startPanelAndWindow());
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
     for (const QString& button : answers) {
         this->answers->add(ModalAnswerer::click(button));
     }
-    dlg->findChild<QAction*>(action)->trigger();
+    dlg()->findChild<QAction*>(action)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(this->answers->seen, expected, 8000);
     QTRY_COMPARE(this->answers->pending(), 0);
     const auto stats = sim->stats();
     QCOMPARE(int(stats.value(QStringLiteral("G"))), resets);
     QCOMPARE(int(stats.value(QStringLiteral("ES"))), erases);
     // Polling goes on after the command.
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
-    QVERIFY(allTilesHaveData(*dlg));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
+    QVERIFY(allTilesHaveData(*dlg()));
 }
 
 void TestE2eWindow::panelCommandsFailWithSilentPanel_data() {
@@ -342,19 +305,19 @@ void TestE2eWindow::panelCommandsFailWithSilentPanel() {
     QFETCH(QStringList, answers);
     QFETCH(QString, failure);
     QVERIFY(startPanelAndWindow());
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
     QVERIFY(sim->command(QStringLiteral("silent on")).startsWith(QStringLiteral("ok")));
     for (const QString& button : answers) {
         this->answers->add(ModalAnswerer::click(button));
     }
-    dlg->findChild<QAction*>(action)->trigger();
+    dlg()->findChild<QAction*>(action)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(this->answers->pending(), 0, 8000);
     QCOMPARE(this->answers->seen.last(), failure);
 }
 
 void TestE2eWindow::firstStartAsksForThePortFirst() {
-    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
-    QVERIFY(!QFile::exists(regFile(*config)));
+    QVERIFY(rig->startSim({QStringLiteral("--fast")}));
+    QVERIFY(!QFile::exists(rig->regFile()));
     std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
 
     bool windowShownBeforeDialog = true;
@@ -373,82 +336,54 @@ void TestE2eWindow::firstStartAsksForThePortFirst() {
         list->setCurrentIndex(entry);
         ModalAnswerer::click(QStringLiteral("okButton"))(modal);
     });
-    dlg = runWindow(*store);
-    QVERIFY(dlg);
+    QVERIFY(rig->runWindow(*store));
     QCOMPARE(answers->seen, QStringList{QStringLiteral("Port szeregowy")});
     QVERIFY(!windowShownBeforeDialog);
     // Defaults: 600 × 400 at (100, 100), frame included.
-    QCOMPARE(dlg->frameGeometry(), QRect(100, 100, 600, 400));
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QCOMPARE(dlg()->frameGeometry(), QRect(100, 100, 600, 400));
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
 
-    dlg->close();
-    saveWindowSettings(*store, *dlg);
-    QVERIFY(
-        readAll(regFile(*config))
-            .contains(QStringLiteral("\"PORT_NR\"=dword:%1").arg(kCom, 8, 16, QLatin1Char('0'))));
+    rig->closeWindow(*store);
+    QVERIFY(rig->readRegFile().contains(E2eRig::dword("PORT_NR", kCom)));
 }
 
 void TestE2eWindow::rectangleAndTopmostSurviveARestart() {
-    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
+    QVERIFY(rig->startSim({QStringLiteral("--fast")}));
     std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
-    {
-        AppSettings first;
-        first.portNumber = kCom;
-        first.windowRect = {100, 100, 700, 500};
-        // Written as a previous run would have left them.
-        QVERIFY(store->Create(RegistryRoot::CurrentUser, kSettingsKeyPath));
-        store->Close();
-        std::array<TileStyle, 5> styles;
-        for (Quantity q : kAllQuantities) {
-            styles[quantityIndex(q)] = defaultTileStyle(q);
-        }
-        saveSettings(*store, first, styles, 1920, 1080);
-    }
+    AppSettings first;
+    first.portNumber = kCom;
+    first.windowRect = {100, 100, 700, 500};
+    QVERIFY(E2eRig::storeSettings(*store, first));
 
-    dlg = runWindow(*store);
-    QVERIFY(dlg);
-    QCOMPARE(dlg->settings().topmost, 0);
-    dlg->resize(500, 340);
-    dlg->move(160, 130);
-    QTRY_COMPARE(dlg->frameGeometry().topLeft(), QPoint(160, 130));
-    dlg->findChild<QAction*>(QStringLiteral("actionTopmost"))->trigger();
-    QTRY_VERIFY(dlg->isVisible());
-    const QRect outer = dlg->frameGeometry();
-    dlg->close();
-    saveWindowSettings(*store, *dlg);
-    dlg.reset();
+    QVERIFY(rig->runWindow(*store));
+    QCOMPARE(dlg()->settings().topmost, 0);
+    dlg()->resize(500, 340);
+    dlg()->move(160, 130);
+    QTRY_COMPARE(dlg()->frameGeometry().topLeft(), QPoint(160, 130));
+    dlg()->findChild<QAction*>(QStringLiteral("actionTopmost"))->trigger();
+    QTRY_VERIFY(dlg()->isVisible());
+    const QRect outer = dlg()->frameGeometry();
+    rig->closeWindow(*store);
 
-    dlg = runWindow(*store);
-    QVERIFY(dlg);
-    QTRY_COMPARE(dlg->frameGeometry(), outer);
-    QCOMPARE(dlg->settings().topmost, 1);
-    QVERIFY(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(dlg->findChild<QAction*>(QStringLiteral("actionTopmost"))->isChecked());
-    QTRY_COMPARE_WITH_TIMEOUT(dlg->statusLine()->text(), kBothChannels, 3000);
+    QVERIFY(rig->runWindow(*store));
+    QTRY_COMPARE(dlg()->frameGeometry(), outer);
+    QCOMPARE(dlg()->settings().topmost, 1);
+    QVERIFY(dlg()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(dlg()->findChild<QAction*>(QStringLiteral("actionTopmost"))->isChecked());
+    QTRY_COMPARE_WITH_TIMEOUT(dlg()->statusLine()->text(), kBothChannels, 3000);
 }
 
 // The demo's headless run: the program saves a picture of its window, prints
 // what it shows and closes itself.
 void TestE2eWindow::screenshotRunPrintsTheReadings() {
-    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
-    QDir().mkpath(config->filePath(QStringLiteral("Velmor")));
-    {
-        QFile reg(regFile(*config));
-        QVERIFY(reg.open(QIODevice::WriteOnly));
-        reg.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]"
-                                 "\r\n\"PORT_NR\"=dword:%1\r\n")
-                      .arg(kCom, 8, 16, QLatin1Char('0'))
-                      .toUtf8());
-    }
-    const QString shot = config->filePath(QStringLiteral("shot.png"));
+    QVERIFY(rig->startSim({QStringLiteral("--fast")}));
+    QVERIFY(rig->writeRegFile({E2eRig::dword("PORT_NR", kCom)}));
+    const QString shot = rig->config.filePath(QStringLiteral("shot.png"));
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config->path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcessEnvironment env;
     env.insert(QStringLiteral("TQ820_SCREENSHOT_FILE"), shot);
     env.insert(QStringLiteral("TQ820_SCREENSHOT_AFTER_MS"), QStringLiteral("1500"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+    rig->startProgram(program, env);
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitCode(), 0);
 
@@ -479,38 +414,27 @@ void TestE2eWindow::terminationSignalSavesTheSettings_data() {
 void TestE2eWindow::terminationSignalSavesTheSettings() {
     QFETCH(bool, portStored);
     QFETCH(QString, topmost);
-    QVERIFY(sim->start(config->path(), kCom, {QStringLiteral("--fast")}));
+    QVERIFY(rig->startSim({QStringLiteral("--fast")}));
     if (portStored) {
-        QDir().mkpath(config->filePath(QStringLiteral("Velmor")));
-        QFile reg(regFile(*config));
-        QVERIFY(reg.open(QIODevice::WriteOnly));
-        reg.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]"
-                                 "\r\n\"PORT_NR\"=dword:%1\r\n\"TOPMOST\"=dword:00000005\r\n"
-                                 "\"WINDOW_LEFT\"=dword:00000078\r\n")
-                      .arg(kCom, 8, 16, QLatin1Char('0'))
-                      .toUtf8());
+        QVERIFY(rig->writeRegFile({E2eRig::dword("PORT_NR", kCom), E2eRig::dword("TOPMOST", 5),
+                                   E2eRig::dword("WINDOW_LEFT", 0x78)}));
     }
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config->path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.remove(QStringLiteral("TQ820_SCREENSHOT_FILE"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+    rig->startProgram(program);
     QVERIFY(program.waitForStarted(5000));
     if (portStored) {
         // Polling shows that the program is up and running.
         QTRY_VERIFY_WITH_TIMEOUT(sim->stats().value(QStringLiteral("K")) >= 2, 10000);
     } else {
         // The settings key is created when the settings are loaded.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(regFile(*config)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(rig->regFile()), 10000);
     }
 
     program.terminate(); // SIGTERM
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    const QString saved = readAll(regFile(*config));
+    const QString saved = rig->readRegFile();
     QVERIFY2(saved.contains(QStringLiteral("\"TOPMOST\"=dword:") + topmost), qPrintable(saved));
     QVERIFY(saved.contains(portStored ? QStringLiteral("\"WINDOW_LEFT\"=dword:00000078")
                                       : QStringLiteral("\"WINDOW_LEFT\"=dword:00000064")));
@@ -531,7 +455,7 @@ void TestE2eWindow::terminationSignalEndsEveryStartUpDialog_data() {
 // end them all, and the settings are saved with the stored port kept.
 void TestE2eWindow::terminationSignalEndsEveryStartUpDialog() {
     QFETCH(QString, device);
-    QDir config(this->config->path());
+    QDir config(rig->config.path());
     QVERIFY(config.mkpath(QStringLiteral("Velmor/ports")));
     QString target = device;
     if (device == QLatin1String("file")) {
@@ -547,19 +471,10 @@ void TestE2eWindow::terminationSignalEndsEveryStartUpDialog() {
         QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
     }
     QVERIFY(QFile::link(target, config.filePath(QStringLiteral("Velmor/ports/COM7"))));
-    QFile reg(regFile(*this->config));
-    QVERIFY(reg.open(QIODevice::WriteOnly));
-    reg.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Velmor\\TQ820v1.0]\r\n"
-              "\"PORT_NR\"=dword:00000007\r\n\"TOPMOST\"=dword:00000005\r\n");
-    reg.close();
+    QVERIFY(rig->writeRegFile({E2eRig::dword("PORT_NR", 7), E2eRig::dword("TOPMOST", 5)}));
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), this->config->path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.remove(QStringLiteral("TQ820_SCREENSHOT_FILE"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(TQ820_PROGRAM_PATH), {});
+    rig->startProgram(program);
     QVERIFY(program.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(program.processId()), 10000);
 
@@ -567,7 +482,7 @@ void TestE2eWindow::terminationSignalEndsEveryStartUpDialog() {
     QVERIFY2(program.waitForFinished(20000), "a start-up dialog outlived the signal");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    const QString saved = readAll(regFile(*this->config));
+    const QString saved = rig->readRegFile();
     QVERIFY2(saved.contains(QStringLiteral("\"PORT_NR\"=dword:00000007")), qPrintable(saved));
     QVERIFY(saved.contains(QStringLiteral("\"TOPMOST\"=dword:00000001")));
     QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 45);

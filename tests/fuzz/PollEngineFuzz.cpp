@@ -328,6 +328,10 @@ private:
                   "the fourth time-out resets the count");
         fuzzCheck(engine.pendingState() >= NO_STATE && engine.pendingState() <= kLastPollState,
                   "the pending slot holds a state or nothing");
+        fuzzCheck(engine.memoryAddress() <= PollEngine::kLastMemoryAddress,
+                  "a download never passes the last address");
+        fuzzCheck(data.lastLineLength >= 0 && data.lastLineLength <= PanelData::kMaxLineLength,
+                  "the last reply kept fits its buffer");
     }
 
     const bool trace = std::getenv("TQ820_FUZZ_TRACE") != nullptr;

@@ -62,6 +62,11 @@ inline QTimer* whenMessageBox(std::function<void(QMessageBox*)> body) {
         });
 }
 
+// The child of this type and object name.
+template <typename T> T* child(QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QLatin1String(name));
+}
+
 // Clicks the button with this object name inside `parent`, as a user would,
 // after the current event has been handled.
 inline void clickLater(QWidget* parent, const QString& buttonName) {

@@ -4,6 +4,7 @@
 // windows as they appear, and writing screenshots.
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -107,4 +108,17 @@ inline bool saveScreenshot(QWidget* w, const QString& name) {
     }
     QDir().mkpath(dir);
     return w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"), "PNG");
+}
+
+// What a list or table shows: every cell of every row, as text.
+inline QList<QStringList> modelRows(const QAbstractItemModel* model) {
+    QList<QStringList> rows;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            row << model->index(r, c).data().toString();
+        }
+        rows << row;
+    }
+    return rows;
 }

@@ -260,6 +260,8 @@ void TestCLogFileDlg::zeroIntervalBecomesOneSecond() {
     QCOMPARE(dialog.settings().intervalSeconds, 1);
 }
 
+// The chooser's naming rules are tested with the chooser (tst_ReportFile) and
+// in the core; here the dialog hands it its layout and takes back both.
 void TestCLogFileDlg::chooserNamesTheFileAndPicksTheLayout_data() {
     QTest::addColumn<bool>("csvBefore");
     QTest::addColumn<QString>("filter");
@@ -272,12 +274,6 @@ void TestCLogFileDlg::chooserNamesTheFileAndPicksTheLayout_data() {
     QTest::newRow("no extension, text filter") << true << "Plik tekstowy (*.txt)"
                                                << "wyniki"
                                                << "wyniki.txt" << 0;
-    QTest::newRow("TXT selects the text layout") << true << "Lista CSV (*.csv)"
-                                                 << "WYNIKI.TXT"
-                                                 << "WYNIKI.TXT" << 0;
-    QTest::newRow("mixed-case txt keeps the list") << true << "Plik tekstowy (*.txt)"
-                                                   << "wyniki.tXt"
-                                                   << "wyniki.tXt" << 1;
 }
 
 void TestCLogFileDlg::chooserNamesTheFileAndPicksTheLayout() {

@@ -1,33 +1,18 @@
+#include "FileTestSupport.h"
 #include "recording/ReportFile.h"
 #include "widgets/ReportFileChooser.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // Answers the file chooser once it is up.
 void whenChooserOpens(std::function<void(QFileDialog*)> act) {
@@ -47,7 +32,6 @@ private slots:
     void opensOnlyRegularFiles();
     void appendsOrEmptiesAnExistingFile_data();
     void appendsOrEmptiesAnExistingFile();
-    void othersReadTheLinesWhileItIsOpen();
     void aLineThatDoesNotFitLeavesNothingBehind();
     void chooserAppliesTheNamingRules_data();
     void chooserAppliesTheNamingRules();
@@ -63,8 +47,10 @@ void ReportFileTest::opensOnlyRegularFiles_data() {
     QTest::newRow("link to a file") << "link" << true << true;
     QTest::newRow("folder") << "folder" << false << false;
     QTest::newRow("device") << "device" << false << false;
+    QTest::newRow("link to a device") << "deviceLink" << false << false;
     QTest::newRow("pipe") << "fifo" << false << false;
     QTest::newRow("dangling link") << "dangling" << false << false;
+    QTest::newRow("folder without write access") << "locked" << false << false;
     QTest::newRow("missing folder") << "missingFolder" << false << false;
     QTest::newRow("empty name") << "empty" << false << false;
 }
@@ -77,14 +63,16 @@ void ReportFileTest::opensOnlyRegularFiles() {
     QString path = dir.filePath(QStringLiteral("pomiary.csv"));
     const QString target = dir.filePath(QStringLiteral("cel.csv"));
     if (kind == QLatin1String("existing")) {
-        writeFile(path, "stare\r\n");
+        QVERIFY(writeFile(path, "stare\r\n"));
     } else if (kind == QLatin1String("link")) {
-        writeFile(target, "stare\r\n");
+        QVERIFY(writeFile(target, "stare\r\n"));
         QVERIFY(QFile::link(target, path));
     } else if (kind == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(path));
     } else if (kind == QLatin1String("device")) {
         path = QStringLiteral("/dev/null");
+    } else if (kind == QLatin1String("deviceLink")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), path));
     } else if (kind == QLatin1String("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (kind == QLatin1String("dangling")) {
@@ -93,6 +81,16 @@ void ReportFileTest::opensOnlyRegularFiles() {
         path = dir.filePath(QStringLiteral("brak/pomiary.csv"));
     } else if (kind == QLatin1String("empty")) {
         path.clear();
+    } else if (kind == QLatin1String("locked")) {
+        if (::geteuid() == 0) {
+            // Root writes into any folder of a disk; /proc takes no new files.
+            path = QStringLiteral("/proc/tq820-pomiary.csv");
+        } else {
+            const QString locked = dir.filePath(QStringLiteral("zamkniety"));
+            QVERIFY(QDir().mkpath(locked));
+            QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+            path = locked + QStringLiteral("/pomiary.csv");
+        }
     }
 
     ReportFile file;
@@ -121,22 +119,13 @@ void ReportFileTest::appendsOrEmptiesAnExistingFile() {
     QFETCH(QByteArray, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("pomiary.txt"));
-    writeFile(path, "stare\r\n");
+    QVERIFY(writeFile(path, "stare\r\n"));
     ReportFile file;
     QVERIFY(file.open(path));
     QVERIFY(append ? file.seekToEnd() : file.truncate());
     QVERIFY(file.writeLine("nowe\r\n"));
+    // Read while the file is open: other programs see each line at once.
     QCOMPARE(contents(path), expected);
-}
-
-void ReportFileTest::othersReadTheLinesWhileItIsOpen() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pomiary.txt"));
-    ReportFile file;
-    QVERIFY(file.open(path));
-    QVERIFY(file.writeLine("Data i Godzina\r\n"));
-    QVERIFY(file.writeLine("2003.05.14 12:00:05\r\n"));
-    QCOMPARE(contents(path), QByteArray("Data i Godzina\r\n2003.05.14 12:00:05\r\n"));
 }
 
 void ReportFileTest::aLineThatDoesNotFitLeavesNothingBehind() {
@@ -146,19 +135,12 @@ void ReportFileTest::aLineThatDoesNotFitLeavesNothingBehind() {
     QVERIFY(file.open(path));
     QVERIFY(file.writeLine("12345\r\n"));
 
-    // A file size limit stands in for a full disk: the kernel writes what fits
-    // and refuses the rest.
-    rlimit before{};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = before;
-    small.rlim_cur = 12;
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit disk;
+    QVERIFY(disk.limit(12));
     const bool tooLong = file.writeLine("abcdefgh\r\n");
     const QString cause = file.errorText();
     const bool fits = file.writeLine("xy\r\n");
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
+    disk.lift();
 
     QVERIFY(!tooLong);
     QCOMPARE(cause, QStringLiteral("plik jest za duży"));
@@ -172,14 +154,15 @@ void ReportFileTest::chooserAppliesTheNamingRules_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expectedName");
     QTest::addColumn<bool>("csv");
-    QTest::newRow("list filter adds .csv")
-        << false << "Lista CSV (*.csv)" << "wyniki" << "wyniki.csv" << true;
-    QTest::newRow("text filter adds .txt")
-        << true << "Plik tekstowy (*.txt)" << "wyniki" << "wyniki.txt" << false;
-    QTest::newRow("mixed case keeps the layout")
-        << true << "Plik tekstowy (*.txt)" << "wyniki.Txt" << "wyniki.Txt" << true;
-    QTest::newRow("existing file, no overwrite prompt")
-        << false << "Plik tekstowy (*.txt)" << "stary.CSV" << "stary.CSV" << true;
+    QTest::newRow("list filter adds .csv") << false << "Lista CSV (*.csv)"
+                                           << "wyniki"
+                                           << "wyniki.csv" << true;
+    QTest::newRow("text filter adds .txt") << true << "Plik tekstowy (*.txt)"
+                                           << "wyniki"
+                                           << "wyniki.txt" << false;
+    QTest::newRow("existing file, no overwrite prompt") << false << "Plik tekstowy (*.txt)"
+                                                        << "stary.CSV"
+                                                        << "stary.CSV" << true;
 }
 
 void ReportFileTest::chooserAppliesTheNamingRules() {
@@ -189,7 +172,7 @@ void ReportFileTest::chooserAppliesTheNamingRules() {
     QFETCH(QString, expectedName);
     QFETCH(bool, csv);
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("stary.CSV")), "x\r\n");
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("stary.CSV")), "x\r\n"));
 
     QStringList filtersSeen;
     QString titleSeen;
@@ -207,8 +190,8 @@ void ReportFileTest::chooserAppliesTheNamingRules() {
     const std::optional<ReportFileChoice> choice = chooseReportFile(&parent, csvBefore);
 
     QCOMPARE(titleSeen, QStringLiteral("Wybierz plik raportu"));
-    QCOMPARE(filtersSeen,
-             (QStringList{QStringLiteral("Plik tekstowy (*.txt)"), QStringLiteral("Lista CSV (*.csv)")}));
+    QCOMPARE(filtersSeen, (QStringList{QStringLiteral("Plik tekstowy (*.txt)"),
+                                       QStringLiteral("Lista CSV (*.csv)")}));
     QCOMPARE(initialFilter, csvBefore ? filtersSeen.at(1) : filtersSeen.at(0));
     QVERIFY(choice.has_value());
     QCOMPARE(QString::fromStdString(choice->fileName), dir.filePath(expectedName));

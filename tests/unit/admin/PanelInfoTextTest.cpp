@@ -6,12 +6,11 @@
 
 namespace {
 
-// One block of the information dialog for a panel set up by `setup`.
+// The four blocks of the information dialog for a panel set up by `setup`.
 struct InfoCase {
     const char* name;
     std::function<void(PanelData&)> setup;
-    std::string PanelInfoTexts::*block;
-    std::string text;
+    PanelInfoTexts texts;
 };
 
 class PanelInfoBlocks : public ::testing::TestWithParam<InfoCase> {};
@@ -19,132 +18,82 @@ class PanelInfoBlocks : public ::testing::TestWithParam<InfoCase> {};
 TEST_P(PanelInfoBlocks, ReadAsTheDialogShowsThem) {
     PanelData data;
     GetParam().setup(data);
-    EXPECT_EQ(panelInfoTexts(data).*GetParam().block, GetParam().text);
+    const PanelInfoTexts texts = panelInfoTexts(data);
+    const PanelInfoTexts& expected = GetParam().texts;
+    EXPECT_EQ(texts.panel, expected.panel);
+    EXPECT_EQ(texts.channel1, expected.channel1);
+    EXPECT_EQ(texts.channel2, expected.channel2);
+    EXPECT_EQ(texts.remarks, expected.remarks);
 }
 
-const auto kPanel = &PanelInfoTexts::panel;
-const auto kCh1 = &PanelInfoTexts::channel1;
-const auto kCh2 = &PanelInfoTexts::channel2;
-const auto kRemarks = &PanelInfoTexts::remarks;
-
+// The panel block: version with two decimals, interval as HH:MM, bit 0 of
+// the power-saving register. A channel: the first model flag of TQ-231,
+// TQ-232, TQ-233 (channel 1) names it. Remarks: always the heading, one
+// EEPROM line for either bit, measurement faults left to the status line.
 INSTANTIATE_TEST_SUITE_P(
     Texts, PanelInfoBlocks,
     ::testing::Values(
-        // The panel block: version with two decimals, interval as HH:MM.
-        InfoCase{"Firmware201Interval90",
+        InfoCase{"EverythingReported",
                  [](PanelData& d) {
                      d.firmwareVersion = 2.01;
                      d.recordInterval = 90;
+                     d.powerSavingFlags = 0x05;
+                     d.ch1Present = d.modelTq232 = d.ch2Present = d.modelTq264 = 1;
+                     d.serialCh1 = 1234;
+                     d.serialCh2 = 4321;
+                     d.eepromErrorA = d.eepromErrorB = 1;
                  },
-                 kPanel,
-                 "Panel TQ-820:\nWersja oprogramowania: 2.01\n"
-                 "Zapis pomiarów do pamięci co: 01:30\n"},
-        InfoCase{"Firmware150Interval255",
+                 {"Panel TQ-820:\nWersja oprogramowania: 2.01\n"
+                  "Zapis pomiarów do pamięci co: 01:30\nTryb oszczędzania energii\n",
+                  "Kanał 1:\nTQ-232, numer seryjny 1234", "Kanał 2:\nTQ-264, numer seryjny 4321",
+                  "Uwagi:\nBłąd pamięci EEPROM\n"}},
+        InfoCase{"OlderPanelLongestInterval",
                  [](PanelData& d) {
                      d.firmwareVersion = 1.5;
                      d.recordInterval = 255;
+                     d.powerSavingFlags = 0x04; // other bits only
+                     d.ch1Present = d.modelTq231 = d.modelTq233 = 1;
+                     d.serialCh1 = 7;
+                     d.ch2Present = 1; // without a model
+                     d.eepromErrorB = 1;
                  },
-                 kPanel,
-                 "Panel TQ-820:\nWersja oprogramowania: 1.50\n"
-                 "Zapis pomiarów do pamięci co: 04:15\n"},
-        InfoCase{"NoRecording", [](PanelData& d) { d.firmwareVersion = 2.01; }, kPanel,
-                 "Panel TQ-820:\nWersja oprogramowania: 2.01\n"
-                 "Brak zapisu pomiarów do pamięci\n"},
-        // A garbled interval reply can decode below zero: no recording.
-        InfoCase{"GarbledNegativeInterval", [](PanelData& d) { d.recordInterval = -800; }, kPanel,
-                 "Panel TQ-820:\nWersja oprogramowania: 0.00\n"
-                 "Brak zapisu pomiarów do pamięci\n"},
-        InfoCase{"PowerSavingBit0",
+                 {"Panel TQ-820:\nWersja oprogramowania: 1.50\n"
+                  "Zapis pomiarów do pamięci co: 04:15\n",
+                  "Kanał 1:\nTQ-231, numer seryjny 7", "Kanał 2:\nnumer seryjny 0",
+                  "Uwagi:\nBłąd pamięci EEPROM\n"}},
+        InfoCase{"NoRecordingNoSensors",
+                 [](PanelData& d) {
+                     d.firmwareVersion = 2.01;
+                     // Model flags and a serial number without the channel.
+                     d.modelTq232 = d.modelTq264 = 1;
+                     d.serialCh1 = 1234;
+                 },
+                 {"Panel TQ-820:\nWersja oprogramowania: 2.01\nBrak zapisu pomiarów do pamięci\n",
+                  "Kanał 1:\nBrak urządzenia", "Kanał 2:\nBrak urządzenia", "Uwagi:\n"}},
+        InfoCase{"ShortIntervalChannel1WithoutModel",
                  [](PanelData& d) {
                      d.firmwareVersion = 2.01;
                      d.recordInterval = 10;
                      d.powerSavingFlags = 0x05;
-                 },
-                 kPanel,
-                 "Panel TQ-820:\nWersja oprogramowania: 2.01\n"
-                 "Zapis pomiarów do pamięci co: 00:10\nTryb oszczędzania energii\n"},
-        InfoCase{"PowerSavingOtherBitsOnly",
-                 [](PanelData& d) {
-                     d.firmwareVersion = 2.01;
-                     d.powerSavingFlags = 0x04;
-                 },
-                 kPanel,
-                 "Panel TQ-820:\nWersja oprogramowania: 2.01\n"
-                 "Brak zapisu pomiarów do pamięci\n"},
-        // Channel 1: the first model flag of TQ-231, TQ-232, TQ-233 names it.
-        InfoCase{"Tq232",
-                 [](PanelData& d) {
-                     d.ch1Present = 1;
-                     d.modelTq232 = 1;
-                     d.serialCh1 = 1234;
-                 },
-                 kCh1, "Kanał 1:\nTQ-232, numer seryjny 1234"},
-        InfoCase{"Tq231BeforeTq233",
-                 [](PanelData& d) {
-                     d.ch1Present = 1;
-                     d.modelTq231 = 1;
-                     d.modelTq233 = 1;
-                     d.serialCh1 = 7;
-                 },
-                 kCh1, "Kanał 1:\nTQ-231, numer seryjny 7"},
-        InfoCase{"Tq233",
-                 [](PanelData& d) {
-                     d.ch1Present = 1;
-                     d.modelTq233 = 1;
-                     d.serialCh1 = 65535;
-                 },
-                 kCh1, "Kanał 1:\nTQ-233, numer seryjny 65535"},
-        InfoCase{"Channel1WithoutModel",
-                 [](PanelData& d) {
                      d.ch1Present = 1;
                      d.serialCh1 = 431;
                  },
-                 kCh1, "Kanał 1:\nnumer seryjny 431"},
-        InfoCase{"Channel1Absent",
+                 {"Panel TQ-820:\nWersja oprogramowania: 2.01\n"
+                  "Zapis pomiarów do pamięci co: 00:10\nTryb oszczędzania energii\n",
+                  "Kanał 1:\nnumer seryjny 431", "Kanał 2:\nBrak urządzenia", "Uwagi:\n"}},
+        // A garbled interval reply can decode below zero: no recording.
+        InfoCase{"GarbledIntervalEveryFault",
                  [](PanelData& d) {
-                     d.modelTq232 = 1;
-                     d.serialCh1 = 1234;
+                     d.recordInterval = -800;
+                     d.ch1Present = d.modelTq233 = 1;
+                     d.serialCh1 = 65535;
+                     d.clockError = d.memoryFull = d.eepromErrorA = d.cpuTestError = 1;
+                     d.lowBattery = d.ch1MeasError = d.speedError = 1;
                  },
-                 kCh1, "Kanał 1:\nBrak urządzenia"},
-        InfoCase{"Tq264",
-                 [](PanelData& d) {
-                     d.ch2Present = 1;
-                     d.modelTq264 = 1;
-                     d.serialCh2 = 4321;
-                 },
-                 kCh2, "Kanał 2:\nTQ-264, numer seryjny 4321"},
-        InfoCase{"Channel2WithoutModel",
-                 [](PanelData& d) {
-                     d.ch2Present = 1;
-                     d.serialCh2 = 0;
-                 },
-                 kCh2, "Kanał 2:\nnumer seryjny 0"},
-        InfoCase{"Channel2Absent", [](PanelData& d) { d.modelTq264 = 1; }, kCh2,
-                 "Kanał 2:\nBrak urządzenia"},
-        // Remarks: always the heading, one EEPROM line for either bit.
-        InfoCase{"NoFaults", [](PanelData&) {}, kRemarks, "Uwagi:\n"},
-        InfoCase{"BothEepromBits",
-                 [](PanelData& d) {
-                     d.eepromErrorA = 1;
-                     d.eepromErrorB = 1;
-                 },
-                 kRemarks, "Uwagi:\nBłąd pamięci EEPROM\n"},
-        InfoCase{"SecondEepromBit", [](PanelData& d) { d.eepromErrorB = 1; }, kRemarks,
-                 "Uwagi:\nBłąd pamięci EEPROM\n"},
-        InfoCase{"EveryFault",
-                 [](PanelData& d) {
-                     d.clockError = 1;
-                     d.memoryFull = 1;
-                     d.eepromErrorA = 1;
-                     d.cpuTestError = 1;
-                     d.lowBattery = 1;
-                     // Measurement faults are the status line's, not remarks.
-                     d.ch1MeasError = 1;
-                     d.speedError = 1;
-                 },
-                 kRemarks,
-                 "Uwagi:\nSłaba Bateria\nBłąd testu procesora\nBłąd pamięci EEPROM\n"
-                 "Cały obszar pamięci jest zajęty\nBłąd zegara\n"}),
+                 {"Panel TQ-820:\nWersja oprogramowania: 0.00\nBrak zapisu pomiarów do pamięci\n",
+                  "Kanał 1:\nTQ-233, numer seryjny 65535", "Kanał 2:\nBrak urządzenia",
+                  "Uwagi:\nSłaba Bateria\nBłąd testu procesora\nBłąd pamięci EEPROM\n"
+                  "Cały obszar pamięci jest zajęty\nBłąd zegara\n"}}),
     [](const ::testing::TestParamInfo<InfoCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -124,19 +124,4 @@ INSTANTIATE_TEST_SUITE_P(
         ExportCase{"NoRecordsNoLines", {}, true, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MemoryExport, LinesForOneRecordAtATimeMatchTheWholeExport) {
-    const std::vector<MemoryRecord> records{record("01-01 00:10", 5, 1, 2),
-                                            record("01-01 00:20", 5, 3, 4),
-                                            record("01-01 00:30", 2, 0, 0, 0, 5, 6)};
-    MemoryExport out(false);
-    std::string bytes;
-    for (const MemoryRecord& r : records) {
-        const std::string lines = out.linesFor(r);
-        // Whole lines only: each call ends a line.
-        EXPECT_EQ(lines.substr(lines.size() - 2), "\r\n");
-        bytes += lines;
-    }
-    EXPECT_EQ(bytes, MemoryExport::allLines(records, false));
-}
-
 } // namespace
