@@ -2,13 +2,13 @@
 
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
-#include "widgets/PolishMessageBox.h"
 #include "app/WindowLayout.h"
 #include "display/CColorsDlg.h"
 #include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
 #include "recording/CMemoryDlg.h"
 #include "serial/CComPort.h"
+#include "widgets/PolishMessageBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>

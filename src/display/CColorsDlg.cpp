@@ -1,9 +1,9 @@
 #include "display/CColorsDlg.h"
 
-#include "widgets/DialogButtons.h"
 #include "display/CColorSwatch.h"
 #include "display/CValueTile.h"
 #include "protocol/Quantity.h"
+#include "widgets/DialogButtons.h"
 
 #include <QGridLayout>
 #include <QLabel>

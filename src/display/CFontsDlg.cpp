@@ -1,9 +1,9 @@
 #include "display/CFontsDlg.h"
 
-#include "widgets/DialogButtons.h"
 #include "display/CFontSample.h"
 #include "display/CValueTile.h"
 #include "protocol/Quantity.h"
+#include "widgets/DialogButtons.h"
 
 #include <QGridLayout>
 #include <QLabel>

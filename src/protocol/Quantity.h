@@ -26,4 +26,6 @@ constexpr std::string_view quantityName(Quantity q) {
     return {};
 }
 
-constexpr int quantityIndex(Quantity q) { return static_cast<int>(q); }
+constexpr int quantityIndex(Quantity q) {
+    return static_cast<int>(q);
+}

@@ -18,8 +18,7 @@ int clampInterval(int intervalSeconds) {
     return std::clamp(intervalSeconds, kMinIntervalSeconds, kMaxIntervalSeconds);
 }
 
-OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after,
-                      bool fileOpen) {
+OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after, bool fileOpen) {
     if (!after.enabled) {
         return OkOutcome::SwitchOff;
     }

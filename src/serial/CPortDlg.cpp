@@ -1,8 +1,8 @@
 #include "serial/CPortDlg.h"
 
+#include "serial/PortNames.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "serial/PortNames.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "serial/PortOwner.h"
 
-#include "widgets/PolishMessageBox.h"
 #include "serial/CComPort.h"
 #include "serial/CPortDlg.h"
+#include "widgets/PolishMessageBox.h"
 
 #include <QPointer>
 
