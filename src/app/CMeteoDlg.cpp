@@ -114,11 +114,15 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
 
     createMenus();
 
+    // A coarse timer may fire up to 5 % early: a reply or an acknowledgement that
+    // arrives inside the 1500 ms window must never be judged missing.
+    pollTimer.setTimerType(Qt::PreciseTimer);
     pollTimer.setInterval(kPollPeriodMs);
     connect(&pollTimer, &QTimer::timeout, this, [this] { engine.onTick(); });
     for (int i = 0; i < static_cast<int>(confirmationTimers.size()); ++i) {
         QTimer& t = confirmationTimers[i];
         t.setSingleShot(true);
+        t.setTimerType(Qt::PreciseTimer);
         t.setInterval(kConfirmationMs);
         connect(&t, &QTimer::timeout, this,
                 [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
