@@ -2,6 +2,7 @@
 
 #include "admin/PanelClock.h"
 #include "protocol/PanelData.h"
+#include "widgets/DateTimeConversion.h"
 #include "widgets/DialogButtons.h"
 
 #include <QCalendarWidget>
@@ -11,23 +12,6 @@
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QVBoxLayout>
-
-namespace {
-
-DateTimeRecord toRecord(const QDate& date, const QTime& time) {
-    DateTimeRecord r;
-    r.year = static_cast<std::uint16_t>(date.year());
-    r.month = static_cast<std::uint16_t>(date.month());
-    r.dayOfWeek = static_cast<std::uint16_t>(date.dayOfWeek() % 7); // Sunday is 0
-    r.day = static_cast<std::uint16_t>(date.day());
-    r.hour = static_cast<std::uint16_t>(time.hour());
-    r.minute = static_cast<std::uint16_t>(time.minute());
-    r.second = static_cast<std::uint16_t>(time.second());
-    r.millisecond = static_cast<std::uint16_t>(time.msec());
-    return r;
-}
-
-} // namespace
 
 CDateTimeDlg::CDateTimeDlg(const PanelData* data, QWidget* parent)
     : CPanelReplyDlg(parent, QStringLiteral("Nie można odczytać czasu z urządzenia")), data(data),
@@ -92,7 +76,7 @@ void CDateTimeDlg::ShowPanelClock() {
     }
     const QDateTime now = QDateTime::currentDateTime();
     const std::optional<DateTimeRecord> shown =
-        panelClockShown(toRecord(now.date(), now.time()), data->clock);
+        panelClockShown(toDateTimeRecord(now.date(), now.time()), data->clock);
     // A clock the controls cannot show (month 13, 30 February, hour 25, ...)
     // leaves them as they are; "Aktualny" still gives the computer's time.
     if (shown) {
@@ -107,7 +91,7 @@ void CDateTimeDlg::accept() {
     if (!replyReceived()) {
         return;
     }
-    chosen = toRecord(calendar->selectedDate(), timeEdit->time());
+    chosen = toDateTimeRecord(calendar->selectedDate(), timeEdit->time());
     CPanelReplyDlg::accept();
 }
 

@@ -1,10 +1,10 @@
 #include "recording/LiveRecorder.h"
 
 #include "app/AppSettings.h"
-#include "protocol/DateTimeRecord.h"
 #include "recording/CLogFileDlg.h"
 #include "recording/LogFileSettings.h"
 #include "recording/RecordingRules.h"
+#include "widgets/DateTimeConversion.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QDateTime>
@@ -21,18 +21,7 @@ const QString kAppendOrErase =
 
 DateTimeRecord localNow() {
     const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    DateTimeRecord r;
-    r.year = static_cast<std::uint16_t>(d.year());
-    r.month = static_cast<std::uint16_t>(d.month());
-    r.dayOfWeek = static_cast<std::uint16_t>(d.dayOfWeek() % 7);
-    r.day = static_cast<std::uint16_t>(d.day());
-    r.hour = static_cast<std::uint16_t>(t.hour());
-    r.minute = static_cast<std::uint16_t>(t.minute());
-    r.second = static_cast<std::uint16_t>(t.second());
-    r.millisecond = static_cast<std::uint16_t>(t.msec());
-    return r;
+    return toDateTimeRecord(now.date(), now.time());
 }
 
 } // namespace
