@@ -485,7 +485,14 @@ void CMeteoDlg::updateStatus(bool linkUp) {
 void CMeteoDlg::refreshStatusText() {
     std::string text;
     if (connection.refreshText(data, recorder.intervalWhileRecording(), text)) {
-        statusEdit->setText(QString::fromStdString(text));
+        showStatusText(text);
+    }
+}
+
+void CMeteoDlg::showStatusText(const std::string& text) {
+    statusEdit->setText(QString::fromStdString(text));
+    // Not while the user works in the menu bar or an open menu.
+    if (!menuBar()->hasFocus() && QApplication::activePopupWidget() == nullptr) {
         tile(Quantity::TEMP)->setFocus();
     }
 }
@@ -499,11 +506,7 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
         onClientResized(sizeTracker.replayKind(), sizeTracker.replaySize());
     }
     if (update.textChanged) {
-        statusEdit->setText(QString::fromStdString(update.text));
-        // Not while the user works in the menu bar or an open menu.
-        if (!menuBar()->hasFocus() && QApplication::activePopupWidget() == nullptr) {
-            tile(Quantity::TEMP)->setFocus();
-        }
+        showStatusText(update.text);
     }
     for (const TileCommand& c : update.tiles) {
         CValueTile* t = tile(c.quantity);

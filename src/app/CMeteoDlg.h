@@ -130,6 +130,8 @@ private:
     void applyStatus(const StatusUpdate& update);
     void shutDownLink();
     void refreshStatusText();
+    // The status line's new text; focus goes back to the first tile.
+    void showStatusText(const std::string& text);
 
     AppSettings appSettings;
     std::function<bool()> uninstaller;
