@@ -50,11 +50,10 @@ private slots:
     }
     void unusableFileIsReportedThenTheDialogAsks_data();
     void unusableFileIsReportedThenTheDialogAsks();
-    void nothingHappensWithoutANameOrWhenOff_data();
-    void nothingHappensWithoutANameOrWhenOff();
+    void nothingHappensAtStartUpWithoutAName();
     void cancelKeepsAnOpenFileAndOffClosesIt_data();
     void cancelKeepsAnOpenFileAndOffClosesIt();
-    void endingTheProgramDuringTheQuestionKeepsTheFile();
+    void offAtStartUpThenEndingTheProgramDuringTheQuestionKeepsTheFile();
 
 private:
     void makeRecorder() {
@@ -150,18 +149,8 @@ void TestLiveRecorder::unusableFileIsReportedThenTheDialogAsks() {
     QVERIFY(lines.at(1).endsWith(",???,???,???,???,???\r\n"));
 }
 
-void TestLiveRecorder::nothingHappensWithoutANameOrWhenOff_data() {
-    QTest::addColumn<int>("enabled");
-    QTest::addColumn<bool>("named");
-    QTest::newRow("on, empty name") << 1 << false;
-    QTest::newRow("off, named") << 0 << true;
-}
-
-void TestLiveRecorder::nothingHappensWithoutANameOrWhenOff() {
-    QFETCH(int, enabled);
-    QFETCH(bool, named);
-    settings.recordEnabled = enabled;
-    settings.recordFileName = named ? path("pomiary.txt").toStdString() : std::string();
+void TestLiveRecorder::nothingHappensAtStartUpWithoutAName() {
+    settings.recordEnabled = 1;
     makeRecorder();
     // A modal window would run inside the call; this closes it, so that the
     // test fails instead of waiting.
@@ -170,8 +159,7 @@ void TestLiveRecorder::nothingHappensWithoutANameOrWhenOff() {
     QVERIFY(answers->seen.isEmpty());
     QVERIFY(!recorder->fileOpen());
     QCOMPARE(recorder->intervalWhileRecording(), 0);
-    QCOMPARE(settings.recordEnabled, enabled);
-    QVERIFY(QDir(dir->path()).isEmpty());
+    QCOMPARE(settings.recordEnabled, 1);
 }
 
 void TestLiveRecorder::cancelKeepsAnOpenFileAndOffClosesIt_data() {
@@ -215,10 +203,17 @@ void TestLiveRecorder::cancelKeepsAnOpenFileAndOffClosesIt() {
     QCOMPARE(contents(path("pomiary.txt")), QByteArray());
 }
 
-void TestLiveRecorder::endingTheProgramDuringTheQuestionKeepsTheFile() {
+void TestLiveRecorder::offAtStartUpThenEndingTheProgramDuringTheQuestionKeepsTheFile() {
     QVERIFY(writeFile(path("stary.txt"), "stare wyniki\r\n"));
     settings.recordFileName = path("stary.txt").toStdString();
     makeRecorder();
+    // Off: nothing is opened or asked at start-up (a window would be closed).
+    answers->add(ModalAnswerer::cancel());
+    recorder->resumeRecordingAtStartup();
+    QVERIFY(!recorder->fileOpen());
+    QVERIFY(answers->seen.isEmpty());
+    answers.emplace();
+
     answers->add(okWith("enabledBox", true));
     // The program is asked to end while the Tak/Nie question is open: the
     // question is closed the way the window closes every modal window.
