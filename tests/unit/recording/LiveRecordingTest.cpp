@@ -71,25 +71,19 @@ INSTANTIATE_TEST_SUITE_P(
                                   "\t3.4        \t270          \r\n"},
         LineCase{"CsvAllFive", kAll, true, unchanged,
                  kCsvHeaderAll + "2003.05.14 12:00:05,21.5,1013.2,45.0,3.4,270\r\n"},
-        LineCase{"TextDirectionUnavailable", RecordColumns{false, false, false, false, true}, false,
-                 [](PanelData& d) { d.ch2Present = 0; },
-                 "Data i Godzina     \tKierunek \xB0\r\n"
-                 "2003.05.14 12:00:05\t???      \r\n"},
         LineCase{"TextLinkLost", kAll, false, nullptr,
                  kTextHeaderAll + "2003.05.14 12:00:05\t???           \t???         \t???      "
                                   "   \t???         \t???      \r\n"},
-        // A channel error spoils every quantity of the channel, not the wind.
-        LineCase{"CsvChannel1CalibrationError", kAll, true, [](PanelData& d) { d.ch1CalError = 1; },
-                 kCsvHeaderAll + "2003.05.14 12:00:05,???,???,???,3.4,270\r\n"},
-        // A TQ-231 measures no pressure.
-        LineCase{"TextTq231Alone", RecordColumns{true, true, true, false, false}, false,
+        // A TQ-231 measures no pressure; a channel error spoils its quantities.
+        // Whether a quantity is known is the panel's test (PanelDataTest).
+        LineCase{"CsvSomeColumnsSomeUnknown", RecordColumns{true, true, false, false, true}, true,
                  [](PanelData& d) {
-                     d.modelTq232 = d.ch2Present = 0;
-                     d.modelTq231 = 1;
+                     d.modelTq232 = 0;
+                     d.modelTq231 = d.ch2CalError = 1;
                  },
-                 "Data i Godzina     \tTemperatura \xB0"
-                 "C\tCi\x9Cnienie hPa\tWilgotno\x9C\xE6 %\r\n"
-                 "2003.05.14 12:00:05\t21.5         \t???         \t45.0        \r\n"}),
+                 "Data i Godzina,Temperatura \xB0"
+                 "C,Ci\x9Cnienie hPa,Kierunek \xB0\r\n"
+                 "2003.05.14 12:00:05,21.5,???,???\r\n"}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 TEST(RecordLine, ValuesRoundAsPrintfDoesToOneDecimal) {
