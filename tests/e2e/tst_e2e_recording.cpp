@@ -129,7 +129,6 @@ void TestE2eRecording::changingOnlyTheColumnsWritesAHeaderWithoutAQuestion() {
     // was written as OK closed the dialog.
     const QByteArray after = contents(path);
     QVERIFY(after.startsWith(before));
-    QCOMPARE(linesOf(before).count(kCsvHeader), 1);
     const QByteArray header =
         QByteArray::fromStdString(RecordLine::header({true, false, false, true, true}, true));
     const QList<QByteArray> added = linesOf(after.mid(before.size()));
