@@ -1,28 +1,14 @@
+// Which names a report file may be opened under, and what a failed write
+// leaves behind. Appending or emptying is the end-to-end recording test's.
+
 #include "FileTestSupport.h"
 #include "recording/ReportFile.h"
-#include "widgets/ReportFileChooser.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// Answers the file chooser once it is up.
-void whenChooserOpens(std::function<void(QFileDialog*)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr);
-        act(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
-    });
-}
-
-} // namespace
 
 class ReportFileTest : public QObject {
     Q_OBJECT
@@ -30,12 +16,7 @@ class ReportFileTest : public QObject {
 private slots:
     void opensOnlyRegularFiles_data();
     void opensOnlyRegularFiles();
-    void appendsOrEmptiesAnExistingFile_data();
-    void appendsOrEmptiesAnExistingFile();
     void aLineThatDoesNotFitLeavesNothingBehind();
-    void chooserAppliesTheNamingRules_data();
-    void chooserAppliesTheNamingRules();
-    void chooserCancelledGivesNothing();
 };
 
 void ReportFileTest::opensOnlyRegularFiles_data() {
@@ -107,27 +88,6 @@ void ReportFileTest::opensOnlyRegularFiles() {
     }
 }
 
-void ReportFileTest::appendsOrEmptiesAnExistingFile_data() {
-    QTest::addColumn<bool>("append");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("Tak appends") << true << QByteArray("stare\r\nnowe\r\n");
-    QTest::newRow("Nie empties") << false << QByteArray("nowe\r\n");
-}
-
-void ReportFileTest::appendsOrEmptiesAnExistingFile() {
-    QFETCH(bool, append);
-    QFETCH(QByteArray, expected);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pomiary.txt"));
-    QVERIFY(writeFile(path, "stare\r\n"));
-    ReportFile file;
-    QVERIFY(file.open(path));
-    QVERIFY(append ? file.seekToEnd() : file.truncate());
-    QVERIFY(file.writeLine("nowe\r\n"));
-    // Read while the file is open: other programs see each line at once.
-    QCOMPARE(contents(path), expected);
-}
-
 void ReportFileTest::aLineThatDoesNotFitLeavesNothingBehind() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("pomiary.txt"));
@@ -146,62 +106,6 @@ void ReportFileTest::aLineThatDoesNotFitLeavesNothingBehind() {
     QCOMPARE(cause, QStringLiteral("plik jest za duży"));
     QVERIFY(fits);
     QCOMPARE(contents(path), QByteArray("12345\r\nxy\r\n"));
-}
-
-void ReportFileTest::chooserAppliesTheNamingRules_data() {
-    QTest::addColumn<bool>("csvBefore");
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expectedName");
-    QTest::addColumn<bool>("csv");
-    QTest::newRow("list filter adds .csv") << false << "Lista CSV (*.csv)"
-                                           << "wyniki"
-                                           << "wyniki.csv" << true;
-    QTest::newRow("text filter adds .txt") << true << "Plik tekstowy (*.txt)"
-                                           << "wyniki"
-                                           << "wyniki.txt" << false;
-    QTest::newRow("existing file, no overwrite prompt") << false << "Plik tekstowy (*.txt)"
-                                                        << "stary.CSV"
-                                                        << "stary.CSV" << true;
-}
-
-void ReportFileTest::chooserAppliesTheNamingRules() {
-    QFETCH(bool, csvBefore);
-    QFETCH(QString, filter);
-    QFETCH(QString, typed);
-    QFETCH(QString, expectedName);
-    QFETCH(bool, csv);
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("stary.CSV")), "x\r\n"));
-
-    QStringList filtersSeen;
-    QString titleSeen;
-    QString initialFilter;
-    whenChooserOpens([&](QFileDialog* chooser) {
-        titleSeen = chooser->windowTitle();
-        filtersSeen = chooser->nameFilters();
-        initialFilter = chooser->selectedNameFilter();
-        chooser->setDirectory(dir.path());
-        chooser->selectNameFilter(filter);
-        chooser->selectFile(dir.filePath(typed));
-        static_cast<QDialog*>(chooser)->accept(); // public in QDialog
-    });
-    QWidget parent;
-    const std::optional<ReportFileChoice> choice = chooseReportFile(&parent, csvBefore);
-
-    QCOMPARE(titleSeen, QStringLiteral("Wybierz plik raportu"));
-    QCOMPARE(filtersSeen, (QStringList{QStringLiteral("Plik tekstowy (*.txt)"),
-                                       QStringLiteral("Lista CSV (*.csv)")}));
-    QCOMPARE(initialFilter, csvBefore ? filtersSeen.at(1) : filtersSeen.at(0));
-    QVERIFY(choice.has_value());
-    QCOMPARE(QString::fromStdString(choice->fileName), dir.filePath(expectedName));
-    QCOMPARE(choice->csv, csv);
-}
-
-void ReportFileTest::chooserCancelledGivesNothing() {
-    whenChooserOpens([](QFileDialog* chooser) { chooser->reject(); });
-    QWidget parent;
-    QVERIFY(!chooseReportFile(&parent, true).has_value());
 }
 
 QTEST_MAIN(ReportFileTest)

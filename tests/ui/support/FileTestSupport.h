@@ -26,15 +26,10 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 // The lines, each with its CR LF; a trailing piece without one is the last.
 inline QList<QByteArray> linesOf(const QByteArray& bytes) {
     QList<QByteArray> lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        const qsizetype end = bytes.indexOf("\r\n", start);
-        if (end < 0) {
-            lines << bytes.mid(start);
-            break;
-        }
-        lines << bytes.mid(start, end + 2 - start);
-        start = end + 2;
+    for (qsizetype start = 0, end = 0; start < bytes.size(); start = end) {
+        end = bytes.indexOf("\r\n", start);
+        end = end < 0 ? bytes.size() : end + 2;
+        lines << bytes.mid(start, end - start);
     }
     return lines;
 }
