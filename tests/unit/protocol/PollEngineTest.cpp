@@ -466,6 +466,17 @@ void PrintTo(const EarlierRequestCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// A download whose watchdog closed the dialog while ER00<address> was out.
+std::function<void(EngineRig&)> earlierDownloadAt(int address) {
+    return [address](EngineRig& r) {
+        r.engine.beginMemoryRead();
+        r.host.memory.open = true;
+        r.run(address);
+        ASSERT_EQ(r.host.sent.back(), "ER00" + std::to_string(address));
+        r.host.memory.open = false;
+    };
+}
+
 class DownloadStart : public ::testing::TestWithParam<EarlierRequestCase> {};
 
 TEST_P(DownloadStart, NeverStoresTheReplyToAnEarlierRequest) {
@@ -490,22 +501,8 @@ INSTANTIATE_TEST_SUITE_P(
                                              r.exchange();
                                              ASSERT_EQ(r.host.sent.back(), "ER001");
                                          }},
-                      EarlierRequestCase{"EarlierDownloadAtAddress4",
-                                         [](EngineRig& r) {
-                                             r.engine.beginMemoryRead();
-                                             r.host.memory.open = true;
-                                             r.run(4);
-                                             ASSERT_EQ(r.host.sent.back(), "ER004");
-                                             r.host.memory.open = false; // its watchdog closed it
-                                         }},
-                      EarlierRequestCase{"EarlierDownloadAtAddress2",
-                                         [](EngineRig& r) {
-                                             r.engine.beginMemoryRead();
-                                             r.host.memory.open = true;
-                                             r.run(2);
-                                             ASSERT_EQ(r.host.sent.back(), "ER002");
-                                             r.host.memory.open = false;
-                                         }}),
+                      EarlierRequestCase{"EarlierDownloadAtAddress4", earlierDownloadAt(4)},
+                      EarlierRequestCase{"EarlierDownloadAtAddress2", earlierDownloadAt(2)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct InterruptCase {
