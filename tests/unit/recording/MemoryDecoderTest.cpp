@@ -75,21 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                 kEnd,
             {{"1", "05-14 12:15", "Brak danych", "0.0", "", "", ""},
              {"2", "05-14 12:30", "70.4", "1.6", "", "", ""}}},
-        DecodeCase{"EveryLayoutInItsOwnBlock",
-                   Bytes{0xF0, 0x00, 0x10, 0x01, 0x01, 0x05} + kThp +
-                       Bytes{0xF0, 0x00, 0x10, 0x01, 0x11, 0x05} + kThp + kWind +
-                       Bytes{0xF0, 0x00, 0x10, 0x01, 0x21, 0x05} + kWind +
-                       Bytes{0xF0, 0x00, 0x10, 0x01, 0x31, 0x05, 0xA7, 0x14} +
-                       Bytes{0xF0, 0x00, 0x10, 0x01, 0x41, 0x05, 0xA7, 0x14} + kWind +
-                       Bytes{0xF0, 0x00, 0x10, 0x01, 0x51, 0x05, 0x52, 0x71, 0x42} +
-                       Bytes{0xF0, 0x00, 0x10, 0x01, 0x61, 0x05, 0x52, 0x71, 0x42} + kWind + kEnd,
-                   {{"1", "01-01 10:05", "21.5", "45.0", "1013.2", "", ""},
-                    {"2", "01-01 10:05", "21.5", "45.0", "1013.2", "270", "3.4"},
-                    {"3", "01-01 10:05", "", "", "", "270", "3.4"},
-                    {"4", "01-01 10:05", "", "", "1013.2", "", ""},
-                    {"5", "01-01 10:05", "", "", "1013.2", "270", "3.4"},
-                    {"6", "01-01 10:05", "21.5", "45.0", "", "", ""},
-                    {"7", "01-01 10:05", "21.5", "45.0", "", "270", "3.4"}}},
+        // Each layout against the simulator's records is the end-to-end test's.
         DecodeCase{"EverySpecialTextAndTheCodesNextToThem",
                    Bytes{0xF0, 0x00, 0x00, 0x01, 0x51, 0x01, 0x70, 0x00, 0x7F, 0x70, 0x01, 0x7E,
                          0x70, 0x02, 0x7D, 0x70, 0x03, 0x7C, 0x70, 0x04, 0x7B, 0x70, 0x05, 0x7A} +
