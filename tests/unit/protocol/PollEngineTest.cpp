@@ -507,13 +507,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct InterruptCase {
     const char* name;
-    std::function<void(EngineRig&)> interrupt; // while ER004 is out
+    std::function<void(EngineRig&)> interrupt; // once the download is asked for
     const char* requests;                      // until the cycle is back at "K"
     bool message;                              // the read error is reported
 };
 
 void PrintTo(const InterruptCase& c, std::ostream* os) {
     *os << c.name;
+}
+
+// `interrupt` while ER004 is out.
+std::function<void(EngineRig&)> atAddress4(std::function<void(EngineRig&)> interrupt) {
+    return [interrupt](EngineRig& r) {
+        r.run(4);
+        ASSERT_EQ(r.host.sent.back(), "ER004");
+        interrupt(r);
+    };
 }
 
 class InterruptedDownload : public ::testing::TestWithParam<InterruptCase> {};
@@ -525,8 +534,6 @@ TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
     rig.start();
     rig.engine.beginMemoryRead();
     rig.host.memory.open = true;
-    rig.run(4);
-    ASSERT_EQ(rig.host.sent.back(), "ER004");
     c.interrupt(rig);
     EXPECT_EQ(rig.runToStatus(), c.requests);
     EXPECT_TRUE(storedInOrder(rig.host));
@@ -549,44 +556,32 @@ TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
 
 INSTANTIATE_TEST_SUITE_P(
     OneShots, InterruptedDownload,
-    ::testing::Values(InterruptCase{"ResetFromATakAnswer",
-                                    [](EngineRig& r) { r.engine.requestReset(); }, "G K", true},
-                      InterruptCase{"RecordingSettingsRead",
-                                    [](EngineRig& r) { r.engine.beginRecordingSettings(); },
-                                    "ER001 Q K", true},
-                      InterruptCase{"PanelInfoClosedBeforeTheVersionCame",
-                                    [](EngineRig& r) {
-                                        r.engine.beginPanelInfo();
-                                        r.exchange(); // ER004 answered, F out
-                                        r.engine.endPanelInfo();
-                                    },
-                                    "K", true},
-                      InterruptCase{"EraseAnsweredYes",
-                                    [](EngineRig& r) {
-                                        r.engine.requestErase();
-                                        r.host.questions.at(0).answer(true);
-                                    },
-                                    "ES K", true},
-                      InterruptCase{"ResetAfterTheUserAskedToStop",
-                                    [](EngineRig& r) {
-                                        r.host.memory.stopRequested = true;
-                                        r.engine.requestReset();
-                                    },
-                                    "G K", false}),
+    ::testing::Values(
+        InterruptCase{"ResetFromATakAnswer",
+                      atAddress4([](EngineRig& r) { r.engine.requestReset(); }), "G K", true},
+        // The pending slot holds the reset before the version request went out.
+        InterruptCase{"ResetBeforeTheDownloadBegan", [](EngineRig& r) { r.engine.requestReset(); },
+                      "G K", true},
+        InterruptCase{"RecordingSettingsRead",
+                      atAddress4([](EngineRig& r) { r.engine.beginRecordingSettings(); }),
+                      "ER001 Q K", true},
+        InterruptCase{"PanelInfoClosedBeforeTheVersionCame", atAddress4([](EngineRig& r) {
+                          r.engine.beginPanelInfo();
+                          r.exchange(); // ER004 answered, F out
+                          r.engine.endPanelInfo();
+                      }),
+                      "K", true},
+        InterruptCase{"EraseAnsweredYes", atAddress4([](EngineRig& r) {
+                          r.engine.requestErase();
+                          r.host.questions.at(0).answer(true);
+                      }),
+                      "ES K", true},
+        InterruptCase{"ResetAfterTheUserAskedToStop", atAddress4([](EngineRig& r) {
+                          r.host.memory.stopRequested = true;
+                          r.engine.requestReset();
+                      }),
+                      "G K", false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MemoryDownload, AReadReplacedBeforeItsVersionRequestIsReportedNotLeftWaiting) {
-    EngineRig rig;
-    loadContent(rig);
-    rig.start();
-    rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
-    rig.engine.requestReset(); // the pending slot now holds the reset
-    EXPECT_EQ(rig.runToStatus(), "G K");
-    EXPECT_EQ(rig.host.memory.aborts, 1);
-    EXPECT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
-    EXPECT_TRUE(rig.host.memory.bytes.empty());
-}
 
 TEST(MemoryDownload, ARetryRepeatsTheReadThatIsOutThoughTheAddressWasReused) {
     EngineRig rig;
