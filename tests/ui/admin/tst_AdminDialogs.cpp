@@ -91,7 +91,8 @@ void TestAdminDialogs::panelInfoFillsItsAreasAndReopensEmpty() {
 }
 
 // The wait that every panel dialog shares gives up while a reply can still
-// come: one that arrives while the failure is shown, or after, fills nothing.
+// come: one that arrives while the failure is shown fills nothing (one after
+// the close is the end-to-end test's).
 void TestAdminDialogs::replyWhileTheFailureIsShownIsIgnored() {
     PanelData data;
     // A panel that answered earlier: a late reply would have something to show.
@@ -113,10 +114,6 @@ void TestAdminDialogs::replyWhileTheFailureIsShownIsIgnored() {
     QCOMPARE(dlg.run(), int(QDialog::Rejected));
     QCOMPARE(seenMessage, QStringLiteral("Nie można odczytać ustawień"));
     QCOMPARE(shownWithMessage, waiting);
-    QVERIFY(!dlg.replyReceived());
-
-    dlg.ShowPanelInfo();
-    QCOMPARE(describeDialog(&dlg), waiting);
     QVERIFY(!dlg.replyReceived());
 }
 
