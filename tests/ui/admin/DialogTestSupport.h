@@ -6,8 +6,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -74,14 +81,6 @@ inline void clickLater(QWidget* parent, const QString& buttonName) {
         QMetaObject::invokeMethod(b, &QAbstractButton::click, Qt::QueuedConnection);
     }
 }
-
-#include <QCalendarWidget>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QStringList>
-#include <QTimeEdit>
 
 // What a dialog shows: one line per named control with its text or value,
 // tick and enabled state, in the dialog's order. Two descriptions are equal

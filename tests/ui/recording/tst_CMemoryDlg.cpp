@@ -10,6 +10,7 @@
 #include "protocol/PollEngine.h"
 #include "recording/CMemoryDlg.h"
 #include "recording/CSaveAsDlg.h"
+#include "recording/MemoryExport.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QComboBox>
@@ -40,16 +41,17 @@ const QList<QStringList> kRows{
     {"3", "05-14 12:45", "", "", "", "270", "3.4"},
 };
 
-const QByteArray kTextFile("Data i Godzina\tTemperatura\tWilgotno\x9c\xe6\r\n"
-                           "05-14 12:10   \t21.5       \t45.0      \r\n"
-                           "05-14 12:20   \t???        \t???       \r\n"
-                           "Data i Godzina\tKierunek\tPr\xea"
-                           "dko\x9c\xe6\r\n"
-                           "05-14 12:45   \t270       \t3.4    \r\n");
+template <typename T> T* child(QWidget& parent, const char* name) {
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
 
-const QString kAskAppend =
-    QStringLiteral("Plik już istnieje.\nWybierz Tak aby dopisywać wyniki do poprzednich,\n"
-                   "wybierz Nie aby skasować poprzednią zawartość pliku.");
+// The wait text and the progress bar, or the list and "Zapisz jako".
+bool showsReading(CMemoryDlg& d, bool reading = true) {
+    return child<QLabel>(d, "waitText")->isVisible() == reading &&
+           child<QProgressBar>(d, "progress")->isVisible() == reading &&
+           child<QTreeView>(d, "recordList")->isVisible() != reading &&
+           child<QPushButton>(d, "saveAsButton")->isEnabled() != reading;
+}
 
 // The poll engine with the memory dialog as its only dialog, and a scripted
 // panel answering each request from the event loop, as the serial driver
@@ -88,14 +90,7 @@ public:
     bool download() {
         engine.start();
         startDownload();
-        return QTest::qWaitFor([this] { return showsList(); });
-    }
-
-    bool showsList() {
-        return !dialog.findChild<QLabel*>(QStringLiteral("waitText"))->isVisible() &&
-               !dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->isVisible() &&
-               dialog.findChild<QTreeView*>(QStringLiteral("recordList"))->isVisible() &&
-               dialog.findChild<QPushButton*>(QStringLiteral("saveAsButton"))->isEnabled();
+        return QTest::qWaitFor([this] { return showsReading(dialog, false); });
     }
 
     // Delivers the oldest held reply; false when none is held.
@@ -162,24 +157,8 @@ QList<QStringList> listRows(CMemoryDlg& dialog) {
     return modelRows(dialog.findChild<QTreeView*>(QStringLiteral("recordList"))->model());
 }
 
-template <typename T> T* child(QWidget& parent, const char* name) {
-    return parent.findChild<T*>(QString::fromLatin1(name));
-}
-
-bool showsReading(CMemoryDlg& d) {
-    return child<QLabel>(d, "waitText")->isVisible() &&
-           child<QProgressBar>(d, "progress")->isVisible() &&
-           !child<QTreeView>(d, "recordList")->isVisible() &&
-           !child<QPushButton>(d, "saveAsButton")->isEnabled();
-}
-
-// Step: fill in the save dialog and press OK.
-ModalAnswerer::Step saveAs(const QString& path, bool csv) {
-    return [path, csv](QWidget* w) {
-        w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-        w->findChild<QComboBox*>(QStringLiteral("formatCombo"))->setCurrentIndex(csv ? 1 : 0);
-        ModalAnswerer::click(QStringLiteral("okButton"))(w);
-    };
+QByteArray exported(const std::vector<MemoryRecord>& records, bool csv) {
+    return QByteArray::fromStdString(MemoryExport::allLines(records, csv));
 }
 
 } // namespace
@@ -193,15 +172,13 @@ private slots:
     void downloadShowsProgressThenTheList();
     void closingWhileReadingStopsAfterTheNextByte_data();
     void closingWhileReadingStopsAfterTheNextByte();
-    void closingWhenTheLastByteIsTheEndMarker();
     void silentPanelEndsWithTheWatchdog();
     void emptyMemorySaysSo();
     void nextDownloadReusesTheDialog();
-    void saveDialogStartsEmptyAsText();
     void exportIntoAnExistingFile_data();
     void exportIntoAnExistingFile();
     void exportToAnUnavailableFile();
-    void eachSaveAsStartsAfresh();
+    void eachSaveAsStartsAfreshAsText();
     void chooserFillsNameAndLayout();
 
 private:
@@ -230,16 +207,14 @@ void TestCMemoryDlg::downloadShowsProgressThenTheList() {
     QCOMPARE(child<QLabel>(d, "waitText")->text(),
              QStringLiteral("Proszę czekać. Trwa odczyt zawartości pamięci."));
     auto* bar = child<QProgressBar>(d, "progress");
-    QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 2048);
     QCOMPARE(bar->value(), 0);
 
-    // K in flight, then F, then the bytes from address 2 up (the requests are
-    // the engine's test).
+    // K in flight, then F, then the bytes from address 2 up (which bytes are
+    // stored is the engine's test).
     for (int i = 0; i < 2 + 10; ++i) {
         QVERIFY(rig.release());
     }
-    QCOMPARE(d.storedBytes().size(), std::size_t(10));
     QCOMPARE(bar->value(), 10);
     QVERIFY(showsReading(d));
     QVERIFY(child<QPushButton>(d, "closeButton")->isEnabled());
@@ -247,11 +222,9 @@ void TestCMemoryDlg::downloadShowsProgressThenTheList() {
 
     while (d.isReading() && rig.release()) {
     }
-    QVERIFY(rig.showsList());
+    QVERIFY(showsReading(d, false));
     QCOMPARE(bar->value(), 2048);
-    QCOMPARE(d.storedBytes(), std::vector<std::uint8_t>(kMemory.begin(), kMemory.end()));
     QCOMPARE(listRows(d), kRows);
-
     auto* list = child<QTreeView>(d, "recordList");
     QStringList captions;
     for (int c = 0; c < list->model()->columnCount(); ++c) {
@@ -273,19 +246,26 @@ void TestCMemoryDlg::downloadShowsProgressThenTheList() {
 
 void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte_data() {
     QTest::addColumn<QString>("how");
-    QTest::newRow("Zamknij") << "button";
-    QTest::newRow("Escape") << "escape";
-    QTest::newRow("close box") << "close";
+    QTest::addColumn<QByteArray>("memory");
+    QTest::addColumn<int>("storedWhenClosed");
+    QTest::newRow("Zamknij") << "button" << kMemory << 2;
+    QTest::newRow("Escape") << "escape" << kMemory << 2;
+    QTest::newRow("close box") << "close" << kMemory << 2;
+    // The stop request meets the end marker: the user asked to close, so the
+    // dialog closes instead of showing a list with a greyed-out "Zamknij".
+    QTest::newRow("Zamknij, then the end marker") << "button" << QByteArray("\xff") << 1;
 }
 
 void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte() {
     QFETCH(QString, how);
-    MemoryRig rig;
+    QFETCH(QByteArray, memory);
+    QFETCH(int, storedWhenClosed);
+    MemoryRig rig(memory);
     rig.hold = true;
     rig.engine.start();
     rig.startDownload();
     CMemoryDlg& d = rig.dialog;
-    for (int i = 0; i < 3; ++i) { // K, F, the byte at address 2
+    for (int i = 0; i < 1 + storedWhenClosed; ++i) { // K, F, the bytes but the last
         QVERIFY(rig.release());
     }
     auto* close = child<QPushButton>(d, "closeButton");
@@ -298,31 +278,13 @@ void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte() {
     }
     QVERIFY(d.stopRequested());
     QVERIFY(!close->isEnabled());
-    QVERIFY(d.isVisible());
     QVERIFY(showsReading(d));
-    // Pressing again changes nothing.
-    d.reject();
+    d.reject(); // pressing again changes nothing
     QVERIFY(d.isVisible());
 
-    QVERIFY(rig.release()); // the byte at address 3
+    QVERIFY(rig.release()); // the next byte
     QVERIFY(!d.isVisible());
-    QCOMPARE(d.storedBytes().size(), std::size_t(2));
-    QCoreApplication::processEvents();
-    QCOMPARE(answers->seen, QStringList());
-}
-
-void TestCMemoryDlg::closingWhenTheLastByteIsTheEndMarker() {
-    // The stop request meets the end marker: the user asked to close, so the
-    // dialog closes instead of showing a list with a greyed-out "Zamknij".
-    MemoryRig rig(QByteArray::fromHex("ff"));
-    rig.hold = true;
-    rig.engine.start();
-    rig.startDownload();
-    QVERIFY(rig.release()); // K
-    QVERIFY(rig.release()); // F
-    child<QPushButton>(rig.dialog, "closeButton")->click();
-    QVERIFY(rig.release()); // 0xFF
-    QVERIFY(!rig.dialog.isVisible());
+    QCOMPARE(int(d.storedBytes().size()), storedWhenClosed);
     QCOMPARE(rig.sent.back(), std::string("K"));
     QCoreApplication::processEvents();
     QCOMPARE(answers->seen, QStringList());
@@ -338,9 +300,8 @@ void TestCMemoryDlg::silentPanelEndsWithTheWatchdog() {
     clock.start();
     rig.startDownload();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.dialog.isVisible(), 15000);
-    QVERIFY2(
-        clock.elapsed() >= CMemoryDlg::kWatchdogMs - 50,
-        qPrintable(QStringLiteral("%1 ms, %2").arg(clock.elapsed()).arg(answers->seen.join('|'))));
+    QVERIFY2(clock.elapsed() >= CMemoryDlg::kWatchdogMs - 50,
+             qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(answers->seen, QStringList{QStringLiteral("Błąd w trakcie przesyłania danych.")});
     // The panel comes back: polling goes on and nothing is read into a closed dialog.
     rig.panel.silent = false;
@@ -352,14 +313,13 @@ void TestCMemoryDlg::silentPanelEndsWithTheWatchdog() {
 
 void TestCMemoryDlg::emptyMemorySaysSo() {
     // A block header and the end marker: bytes, but no record.
-    const QByteArray memory = QByteArray::fromHex("f0001214550aff");
-    MemoryRig rig(memory);
+    MemoryRig rig(QByteArray::fromHex("f0001214550aff"));
     answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
     rig.engine.start();
     rig.startDownload();
     QTRY_COMPARE(answers->seen, QStringList{QStringLiteral("Pamięć jest pusta")});
     QTRY_VERIFY(!rig.dialog.isVisible());
-    QCOMPARE(rig.requestsStartingWith("ER"), memory.size());
+    QCOMPARE(rig.requestsStartingWith("ER"), 7);
     QVERIFY(rig.dialog.records().empty());
 }
 
@@ -376,46 +336,30 @@ void TestCMemoryDlg::nextDownloadReusesTheDialog() {
     QVERIFY(showsReading(rig.dialog));
     QCOMPARE(child<QProgressBar>(rig.dialog, "progress")->value(), 0);
     QVERIFY(child<QPushButton>(rig.dialog, "closeButton")->isEnabled());
-    QTRY_VERIFY(rig.showsList());
+    QTRY_VERIFY(showsReading(rig.dialog, false));
     QCOMPARE(listRows(rig.dialog), kRows.mid(0, 1));
-}
-
-void TestCMemoryDlg::saveDialogStartsEmptyAsText() {
-    const std::vector<MemoryRecord> none;
-    CSaveAsDlg d(none);
-    d.show();
-    QCOMPARE(d.windowTitle(), QStringLiteral("Zapisz"));
-    QVERIFY(d.fileName().isEmpty());
-    QVERIFY(!d.csv());
-    auto* combo = child<QComboBox>(d, "formatCombo");
-    QCOMPARE(combo->count(), 2);
-    QCOMPARE(combo->itemText(0), QStringLiteral("Format tekstowy"));
-    QCOMPARE(combo->itemText(1), QStringLiteral("Lista rozdzielana"));
-    QCOMPARE(combo->currentIndex(), 0);
-    VERIFY_CONTROLS_NAMED(&d);
-    combo->setCurrentIndex(1);
-    QVERIFY(d.csv());
-    saveScreenshot(&d, QStringLiteral("memory_save_as"));
 }
 
 void TestCMemoryDlg::exportIntoAnExistingFile_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("diskLimit"); // the bytes the disk takes; 0: no limit
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("Tak appends") << "yesButton" << 0 << QByteArray("stare\r\n") + kTextFile;
-    QTest::newRow("Nie empties") << "noButton" << 0 << kTextFile;
+    QTest::addColumn<bool>("old");      // the old line is kept
+    QTest::addColumn<bool>("lines");    // the new lines are written
+    QTest::newRow("Tak appends") << "yesButton" << 0 << true << true;
+    QTest::newRow("Nie empties") << "noButton" << 0 << false << true;
     // "Nie" would destroy the old lines: Escape is no answer, and a box the
     // program closes (it is ending) leaves the file alone.
-    QTest::newRow("Escape, then closed by the program") << "escape" << 0 << QByteArray("stare\r\n");
+    QTest::newRow("Escape, then closed by the program") << "escape" << 0 << true << false;
     // The disk takes what fits (past the old line, into the new ones): the
     // failure is told once and leaves no half line.
-    QTest::newRow("Tak, then the disk is full") << "yesButton" << 40 << QByteArray("stare\r\n");
+    QTest::newRow("Tak, then the disk is full") << "yesButton" << 40 << true << false;
 }
 
 void TestCMemoryDlg::exportIntoAnExistingFile() {
     QFETCH(QString, answer);
     QFETCH(int, diskLimit);
-    QFETCH(QByteArray, expected);
+    QFETCH(bool, old);
+    QFETCH(bool, lines);
     MemoryRig rig;
     QVERIFY(rig.download());
     QTemporaryDir dir;
@@ -423,8 +367,7 @@ void TestCMemoryDlg::exportIntoAnExistingFile() {
     QVERIFY(writeFile(path, "stare\r\n"));
     CSaveAsDlg d(rig.dialog.records());
     child<QLineEdit>(d, "fileNameEdit")->setText(path);
-    const bool escape = answer == QLatin1String("escape");
-    if (escape) {
+    if (answer == QLatin1String("escape")) {
         answers->add([](QWidget* box) {
             QTest::keyClick(box, Qt::Key_Escape);
             QVERIFY(box->isVisible());
@@ -433,23 +376,22 @@ void TestCMemoryDlg::exportIntoAnExistingFile() {
     } else {
         answers->add(ModalAnswerer::click(answer));
     }
-    QStringList messages{kAskAppend};
+    QStringList messages{
+        QStringLiteral("Plik już istnieje.\nWybierz Tak aby dopisywać wyniki do poprzednich,\n"
+                       "wybierz Nie aby skasować poprzednią zawartość pliku.")};
     QList<QMessageBox::Icon> icons{QMessageBox::Question};
     if (diskLimit > 0) {
         answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
         messages << QStringLiteral("Błąd zapisu do pliku „%1”: plik jest za duży.").arg(path);
         icons << QMessageBox::Critical;
     }
-    bool exported = false;
-    {
-        FileSizeLimit disk;
-        QVERIFY(diskLimit == 0 || disk.limit(diskLimit));
-        exported = d.exportRecords();
-    }
-    QCOMPARE(exported, !escape && diskLimit == 0);
+    FileSizeLimit disk;
+    QVERIFY(diskLimit == 0 || disk.limit(diskLimit));
+    QCOMPARE(d.exportRecords(), lines);
     QCOMPARE(answers->seen, messages);
     QCOMPARE(answers->icons, icons);
-    QCOMPARE(contents(path), expected);
+    QCOMPARE(contents(path), (old ? QByteArray("stare\r\n") : QByteArray()) +
+                                 (lines ? exported(rig.dialog.records(), false) : QByteArray()));
 }
 
 // Which names the file cannot take is the report file's matter; a folder
@@ -469,25 +411,33 @@ void TestCMemoryDlg::exportToAnUnavailableFile() {
     QCOMPARE(d.result(), 0);
 }
 
-// The exported bytes of both layouts are the end-to-end test's.
-void TestCMemoryDlg::eachSaveAsStartsAfresh() {
+// The first "Zapisz" writes a list; the second starts empty, as text.
+void TestCMemoryDlg::eachSaveAsStartsAfreshAsText() {
     MemoryRig rig;
     QVERIFY(rig.download());
     QTemporaryDir dir;
     const QString list = dir.filePath(QStringLiteral("b.csv"));
-    bool freshSecondTime = false;
-    answers->add(saveAs(list, true));
-    answers->add([&](QWidget* w) {
-        freshSecondTime =
-            w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text().isEmpty() &&
-            w->findChild<QComboBox*>(QStringLiteral("formatCombo"))->currentIndex() == 0;
+    answers->add([list](QWidget* w) {
+        child<QLineEdit>(*w, "fileNameEdit")->setText(list);
+        child<QComboBox>(*w, "formatCombo")->setCurrentIndex(1);
+        ModalAnswerer::click(QStringLiteral("okButton"))(w);
+    });
+    QStringList second;
+    answers->add([&second](QWidget* w) {
+        auto* combo = child<QComboBox>(*w, "formatCombo");
+        second << child<QLineEdit>(*w, "fileNameEdit")->text() << combo->currentText();
+        for (int i = 0; i < combo->count(); ++i) {
+            second << combo->itemText(i);
+        }
+        second << AccessibilityCheck::unnamedControls(w);
+        saveScreenshot(w, QStringLiteral("memory_save_as"));
         ModalAnswerer::cancel()(w);
     });
     child<QPushButton>(rig.dialog, "saveAsButton")->click();
     child<QPushButton>(rig.dialog, "saveAsButton")->click();
     QCOMPARE(answers->seen, (QStringList{"Zapisz", "Zapisz"}));
-    QVERIFY(freshSecondTime);
-    QVERIFY(contents(list).startsWith("Data i Godzina,Temperatura,"));
+    QCOMPARE(second, (QStringList{"", "Format tekstowy", "Format tekstowy", "Lista rozdzielana"}));
+    QCOMPARE(contents(list), exported(rig.dialog.records(), true));
     QCOMPARE(listRows(rig.dialog), kRows);
 }
 

@@ -99,30 +99,59 @@ class TestCRecordingDlg : public QObject {
     Q_OBJECT
 
 private slots:
-    void showsThePanelsSettings_data();
-    void showsThePanelsSettings();
-    void okGivesTheIntervalAndTheConfigurationByte_data();
-    void okGivesTheIntervalAndTheConfigurationByte();
+    void showsThePanelsSettingsAndGivesWhatOkWrites_data();
+    void showsThePanelsSettingsAndGivesWhatOkWrites();
     void givesUpWithoutTheConfigurationByte();
 };
 
-void TestCRecordingDlg::showsThePanelsSettings_data() {
+void TestCRecordingDlg::showsThePanelsSettingsAndGivesWhatOkWrites_data() {
     QTest::addColumn<int>("configByte");
     QTest::addColumn<int>("interval");
-    QTest::addColumn<Shown>("expected");
+    QTest::addColumn<Shown>("shown");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("writtenInterval");
+    QTest::addColumn<int>("writtenByte");
     // Every byte and interval is the core's table (RecordingSettingsTest).
-    QTest::newRow("0x48, 15 minutes") << 0x48 << 15 << Shown{2, true, "[x] on", "[x] on", "15 on"};
-    // No recording on the panel: everything but the recording box is off.
-    QTest::newRow("interval 0") << 0x00 << 0 << Shown{3, false, "[ ] off", "[ ] on", " off"};
+    const Shown pressWind{2, true, "[x] on", "[x] on", "15 on"};
+    const QStringList none;
+    QTest::newRow("0x48, 15 minutes, unchanged")
+        << 0x48 << 15 << pressWind << QStringList{"ok"} << none << true << 15 << 0x48;
+    QTest::newRow("empty field, 0, 240, then 239")
+        << 0x10 << 5 << Shown{0, true, "[ ] off", "[x] on", "5 on"}
+        << QStringList{"text:", "ok", "text:0", "ok", "text:240", "ok", "text:239", "ok"}
+        << QStringList(3, kRangeMessage) << true << 239 << 0x10;
+    // The maximum-wind tick counts only on a layout that takes it.
+    QTest::newRow("0x28, then the full layout")
+        << 0x28 << 10 << Shown{6, true, "[x] on", "[x] on", "10 on"}
+        << QStringList{"layout:0", "ok"} << none << true << 10 << 0x10;
+    // Without recording the field is not read; the layout is still written.
+    QTest::newRow("recording cleared")
+        << 0x48 << 15 << pressWind << QStringList{"text:999", "recording", "ok"} << none << true
+        << 0 << 0x48;
+    // No recording on the panel: everything but the recording box is off,
+    // the maximum-wind box too on a wind layout, until recording is ticked.
+    QTest::newRow("interval 0, recording switched on")
+        << 0x28 << 0 << Shown{6, false, "[x] off", "[ ] on", " off"}
+        << QStringList{"recording", "text:20", "maxWind", "ok"} << none << true << 20 << 0x20;
     // What the panel should never hold is shown as it is.
     QTest::newRow("unknown byte, interval 255")
-        << 0x77 << 255 << Shown{-1, true, "[ ] off", "[x] on", "255 on"};
+        << 0x77 << 255 << Shown{-1, true, "[ ] off", "[x] on", "255 on"}
+        << QStringList{"ok", "text:10", "ok"} << QStringList{kRangeMessage} << true << 10 << 0x00;
+    QTest::newRow("cancelled") << 0x48 << 15 << pressWind << QStringList{"text:100", "cancel"}
+                               << none << false << 0 << 0;
 }
 
-void TestCRecordingDlg::showsThePanelsSettings() {
+void TestCRecordingDlg::showsThePanelsSettingsAndGivesWhatOkWrites() {
     QFETCH(int, configByte);
     QFETCH(int, interval);
-    QFETCH(Shown, expected);
+    QFETCH(Shown, shown);
+    QFETCH(QStringList, actions);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, accepted);
+    QFETCH(int, writtenInterval);
+    QFETCH(int, writtenByte);
     PanelData data;
     CRecordingDlg dlg(&data);
     // An earlier opening, the maximum-wind box ticked, leaves nothing behind.
@@ -132,76 +161,24 @@ void TestCRecordingDlg::showsThePanelsSettings() {
     });
     QCOMPARE(dlg.run(), int(QDialog::Rejected));
 
+    const bool pictures = QTest::currentDataTag() == QLatin1String("0x48, 15 minutes, unchanged");
     Shown waiting;
     bool okWhileWaiting = true;
     Shown filled;
     bool okWhenFilled = false;
-    const bool pictures = QTest::currentDataTag() == QLatin1String("0x48, 15 minutes");
+    QStringList seen;
     whenShown(&dlg, [&] {
-        waiting = shown(dlg);
+        waiting = ::shown(dlg);
         okWhileWaiting = dlg.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled();
         if (pictures) {
             saveScreenshot(&dlg, QStringLiteral("recording_waiting"));
         }
         answer(data, dlg, configByte, interval);
-        filled = shown(dlg);
+        filled = ::shown(dlg);
         okWhenFilled = dlg.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled();
         if (pictures) {
             saveScreenshot(&dlg, QStringLiteral("recording_filled"));
         }
-        clickLater(&dlg, QStringLiteral("cancelButton"));
-    });
-    QCOMPARE(dlg.run(), int(QDialog::Rejected));
-    QCOMPARE(waiting, (Shown{-1, false, "[ ] off", "[ ] off", " off"}));
-    QVERIFY(!okWhileWaiting);
-    QCOMPARE(filled, expected);
-    QVERIFY(okWhenFilled);
-}
-
-void TestCRecordingDlg::okGivesTheIntervalAndTheConfigurationByte_data() {
-    QTest::addColumn<int>("configByte");
-    QTest::addColumn<int>("interval");
-    QTest::addColumn<QStringList>("actions");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<bool>("accepted");
-    QTest::addColumn<int>("writtenInterval");
-    QTest::addColumn<int>("writtenByte");
-    const QStringList none;
-    // 240, then 239 is the end-to-end test's.
-    QTest::newRow("unchanged") << 0x48 << 15 << QStringList{"ok"} << none << true << 15 << 0x48;
-    QTest::newRow("empty field, then 0, then 1")
-        << 0x10 << 5 << QStringList{"text:", "ok", "text:0", "ok", "text:1", "ok"}
-        << QStringList{kRangeMessage, kRangeMessage} << true << 1 << 0x10;
-    // The maximum-wind tick counts only on a layout that takes it.
-    QTest::newRow("0x28, then the full layout")
-        << 0x28 << 10 << QStringList{"layout:0", "ok"} << none << true << 10 << 0x10;
-    QTest::newRow("full layout, then wind with its maximum")
-        << 0x10 << 30 << QStringList{"layout:1", "maxWind", "ok"} << none << true << 30 << 0x68;
-    // Without recording the field is not read; the layout is still written.
-    QTest::newRow("recording cleared")
-        << 0x48 << 15 << QStringList{"text:999", "recording", "ok"} << none << true << 0 << 0x48;
-    QTest::newRow("recording switched on")
-        << 0x00 << 0 << QStringList{"recording", "text:20", "layout:6", "maxWind", "ok"} << none
-        << true << 20 << 0x28;
-    QTest::newRow("unknown byte, interval 255") << 0x77 << 255 << QStringList{"ok", "text:10", "ok"}
-                                                << QStringList{kRangeMessage} << true << 10 << 0x00;
-    QTest::newRow("cancelled") << 0x48 << 15 << QStringList{"text:100", "cancel"} << none << false
-                               << 0 << 0;
-}
-
-void TestCRecordingDlg::okGivesTheIntervalAndTheConfigurationByte() {
-    QFETCH(int, configByte);
-    QFETCH(int, interval);
-    QFETCH(QStringList, actions);
-    QFETCH(QStringList, messages);
-    QFETCH(bool, accepted);
-    QFETCH(int, writtenInterval);
-    QFETCH(int, writtenByte);
-    PanelData data;
-    CRecordingDlg dlg(&data);
-    QStringList seen;
-    whenShown(&dlg, [&] {
-        answer(data, dlg, configByte, interval);
         for (const QString& a : actions) {
             const QString message = act(dlg, a);
             if (!message.isEmpty()) {
@@ -213,6 +190,10 @@ void TestCRecordingDlg::okGivesTheIntervalAndTheConfigurationByte() {
         }
     });
     QCOMPARE(dlg.run(), int(accepted ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(waiting, (Shown{-1, false, "[ ] off", "[ ] off", " off"}));
+    QVERIFY(!okWhileWaiting);
+    QCOMPARE(filled, shown);
+    QVERIFY(okWhenFilled);
     QCOMPARE(seen, messages);
     if (accepted) {
         QCOMPARE(dlg.intervalMinutes(), writtenInterval);

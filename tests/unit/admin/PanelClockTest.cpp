@@ -64,16 +64,4 @@ INSTANTIATE_TEST_SUITE_P(
         ClockCase{"GarbledFields", kNow, panelClock(-48, -528, 12, 0), std::nullopt}),
     [](const ::testing::TestParamInfo<ClockCase>& info) { return std::string(info.param.name); });
 
-TEST(DaysInMonth, KnowsLeapYearsAndRejectsOtherMonths) {
-    EXPECT_EQ(daysInMonth(2026, 1), 31);
-    EXPECT_EQ(daysInMonth(2026, 2), 28);
-    EXPECT_EQ(daysInMonth(2024, 2), 29);
-    EXPECT_EQ(daysInMonth(1900, 2), 28);
-    EXPECT_EQ(daysInMonth(2000, 2), 29);
-    EXPECT_EQ(daysInMonth(2026, 11), 30);
-    EXPECT_EQ(daysInMonth(2026, 12), 31);
-    EXPECT_EQ(daysInMonth(2026, 0), 0);
-    EXPECT_EQ(daysInMonth(2026, 13), 0);
-}
-
 } // namespace

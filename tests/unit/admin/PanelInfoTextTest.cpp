@@ -3,6 +3,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,12 +19,10 @@ class PanelInfoBlocks : public ::testing::TestWithParam<InfoCase> {};
 TEST_P(PanelInfoBlocks, ReadAsTheDialogShowsThem) {
     PanelData data;
     GetParam().setup(data);
-    const PanelInfoTexts texts = panelInfoTexts(data);
-    const PanelInfoTexts& expected = GetParam().texts;
-    EXPECT_EQ(texts.panel, expected.panel);
-    EXPECT_EQ(texts.channel1, expected.channel1);
-    EXPECT_EQ(texts.channel2, expected.channel2);
-    EXPECT_EQ(texts.remarks, expected.remarks);
+    const auto blocks = [](const PanelInfoTexts& t) {
+        return std::vector{t.panel, t.channel1, t.channel2, t.remarks};
+    };
+    EXPECT_EQ(blocks(panelInfoTexts(data)), blocks(GetParam().texts));
 }
 
 // The panel block: version with two decimals, interval as HH:MM, bit 0 of

@@ -466,6 +466,17 @@ void PrintTo(const EarlierRequestCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// A download whose watchdog closed the dialog while ER00<address> was out.
+std::function<void(EngineRig&)> earlierDownloadAt(int address) {
+    return [address](EngineRig& r) {
+        r.engine.beginMemoryRead();
+        r.host.memory.open = true;
+        r.run(address);
+        ASSERT_EQ(r.host.sent.back(), "ER00" + std::to_string(address));
+        r.host.memory.open = false;
+    };
+}
+
 class DownloadStart : public ::testing::TestWithParam<EarlierRequestCase> {};
 
 TEST_P(DownloadStart, NeverStoresTheReplyToAnEarlierRequest) {
@@ -490,33 +501,28 @@ INSTANTIATE_TEST_SUITE_P(
                                              r.exchange();
                                              ASSERT_EQ(r.host.sent.back(), "ER001");
                                          }},
-                      EarlierRequestCase{"EarlierDownloadAtAddress4",
-                                         [](EngineRig& r) {
-                                             r.engine.beginMemoryRead();
-                                             r.host.memory.open = true;
-                                             r.run(4);
-                                             ASSERT_EQ(r.host.sent.back(), "ER004");
-                                             r.host.memory.open = false; // its watchdog closed it
-                                         }},
-                      EarlierRequestCase{"EarlierDownloadAtAddress2",
-                                         [](EngineRig& r) {
-                                             r.engine.beginMemoryRead();
-                                             r.host.memory.open = true;
-                                             r.run(2);
-                                             ASSERT_EQ(r.host.sent.back(), "ER002");
-                                             r.host.memory.open = false;
-                                         }}),
+                      EarlierRequestCase{"EarlierDownloadAtAddress4", earlierDownloadAt(4)},
+                      EarlierRequestCase{"EarlierDownloadAtAddress2", earlierDownloadAt(2)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct InterruptCase {
     const char* name;
-    std::function<void(EngineRig&)> interrupt; // while ER004 is out
+    std::function<void(EngineRig&)> interrupt; // once the download is asked for
     const char* requests;                      // until the cycle is back at "K"
     bool message;                              // the read error is reported
 };
 
 void PrintTo(const InterruptCase& c, std::ostream* os) {
     *os << c.name;
+}
+
+// `interrupt` while ER004 is out.
+std::function<void(EngineRig&)> atAddress4(std::function<void(EngineRig&)> interrupt) {
+    return [interrupt](EngineRig& r) {
+        r.run(4);
+        ASSERT_EQ(r.host.sent.back(), "ER004");
+        interrupt(r);
+    };
 }
 
 class InterruptedDownload : public ::testing::TestWithParam<InterruptCase> {};
@@ -528,8 +534,6 @@ TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
     rig.start();
     rig.engine.beginMemoryRead();
     rig.host.memory.open = true;
-    rig.run(4);
-    ASSERT_EQ(rig.host.sent.back(), "ER004");
     c.interrupt(rig);
     EXPECT_EQ(rig.runToStatus(), c.requests);
     EXPECT_TRUE(storedInOrder(rig.host));
@@ -552,44 +556,32 @@ TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
 
 INSTANTIATE_TEST_SUITE_P(
     OneShots, InterruptedDownload,
-    ::testing::Values(InterruptCase{"ResetFromATakAnswer",
-                                    [](EngineRig& r) { r.engine.requestReset(); }, "G K", true},
-                      InterruptCase{"RecordingSettingsRead",
-                                    [](EngineRig& r) { r.engine.beginRecordingSettings(); },
-                                    "ER001 Q K", true},
-                      InterruptCase{"PanelInfoClosedBeforeTheVersionCame",
-                                    [](EngineRig& r) {
-                                        r.engine.beginPanelInfo();
-                                        r.exchange(); // ER004 answered, F out
-                                        r.engine.endPanelInfo();
-                                    },
-                                    "K", true},
-                      InterruptCase{"EraseAnsweredYes",
-                                    [](EngineRig& r) {
-                                        r.engine.requestErase();
-                                        r.host.questions.at(0).answer(true);
-                                    },
-                                    "ES K", true},
-                      InterruptCase{"ResetAfterTheUserAskedToStop",
-                                    [](EngineRig& r) {
-                                        r.host.memory.stopRequested = true;
-                                        r.engine.requestReset();
-                                    },
-                                    "G K", false}),
+    ::testing::Values(
+        InterruptCase{"ResetFromATakAnswer",
+                      atAddress4([](EngineRig& r) { r.engine.requestReset(); }), "G K", true},
+        // The pending slot holds the reset before the version request went out.
+        InterruptCase{"ResetBeforeTheDownloadBegan", [](EngineRig& r) { r.engine.requestReset(); },
+                      "G K", true},
+        InterruptCase{"RecordingSettingsRead",
+                      atAddress4([](EngineRig& r) { r.engine.beginRecordingSettings(); }),
+                      "ER001 Q K", true},
+        InterruptCase{"PanelInfoClosedBeforeTheVersionCame", atAddress4([](EngineRig& r) {
+                          r.engine.beginPanelInfo();
+                          r.exchange(); // ER004 answered, F out
+                          r.engine.endPanelInfo();
+                      }),
+                      "K", true},
+        InterruptCase{"EraseAnsweredYes", atAddress4([](EngineRig& r) {
+                          r.engine.requestErase();
+                          r.host.questions.at(0).answer(true);
+                      }),
+                      "ES K", true},
+        InterruptCase{"ResetAfterTheUserAskedToStop", atAddress4([](EngineRig& r) {
+                          r.host.memory.stopRequested = true;
+                          r.engine.requestReset();
+                      }),
+                      "G K", false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MemoryDownload, AReadReplacedBeforeItsVersionRequestIsReportedNotLeftWaiting) {
-    EngineRig rig;
-    loadContent(rig);
-    rig.start();
-    rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
-    rig.engine.requestReset(); // the pending slot now holds the reset
-    EXPECT_EQ(rig.runToStatus(), "G K");
-    EXPECT_EQ(rig.host.memory.aborts, 1);
-    EXPECT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
-    EXPECT_TRUE(rig.host.memory.bytes.empty());
-}
 
 TEST(MemoryDownload, ARetryRepeatsTheReadThatIsOutThoughTheAddressWasReused) {
     EngineRig rig;

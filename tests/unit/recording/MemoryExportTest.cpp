@@ -57,22 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "Data i Godzina,Kierunek," + kSpeed +
                        "\r\n"
                        "05-14 12:00,???,3.4\r\n"},
-        ExportCase{"TextEveryValueAndItsPadding",
-                   {record("01-01 00:10", 1, -5, 1000, 10132, 270, 0)},
-                   false,
-                   "Data i Godzina\tTemperatura\t" + kHumidity + "\t" + kPressure + "\tKierunek\t" +
-                       kSpeed +
-                       "\r\n"
-                       "01-01 00:10   \t-0.5       \t100.0      \t1013.2    \t270       \t0.0    "
-                       "\r\n"},
-        ExportCase{"TextUnknownValuesHaveTheirOwnPadding",
-                   {record("01-01 00:10", 1, -410, 1019, 32637, 1023, 2043)},
-                   false,
-                   "Data i Godzina\tTemperatura\t" + kHumidity + "\t" + kPressure + "\tKierunek\t" +
-                       kSpeed +
-                       "\r\n"
-                       "01-01 00:10   \t???        \t???       \t???      \t???       \t???     "
-                       "\r\n"},
+        ExportCase{
+            "TextEveryValueAndUnknownValuesPaddedApart",
+            {record("01-01 00:10", 1, -5, 1000, 10132, 270, 0),
+             record("01-01 00:20", 1, -410, 1019, 32637, 1023, 2043)},
+            false,
+            "Data i Godzina\tTemperatura\t" + kHumidity + "\t" + kPressure + "\tKierunek\t" +
+                kSpeed +
+                "\r\n"
+                "01-01 00:10   \t-0.5       \t100.0      \t1013.2    \t270       \t0.0    \r\n"
+                "01-01 00:20   \t???        \t???       \t???      \t???       \t???     \r\n"},
         ExportCase{"HeaderRepeatsWhenThePartsChange",
                    {record("01-01 00:10", 0, 215, 450, 10132),
                     record("01-01 00:20", 0, 216, 451, 10131),

@@ -71,19 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing selected writes layout 0.
         ChoiceCase{std::nullopt, false, false, 0x00}, ChoiceCase{std::nullopt, false, true, 0x00}));
 
-TEST(ConfigByte, EveryLayoutReadsBackAsItWasWritten) {
-    for (int i = 0; i < RS::kLayoutCount; ++i) {
-        const bool wind = RS::layoutChoices()[std::size_t(i)].windLayout;
-        for (const bool tick : {false, true}) {
-            const int byte = RS::configByteOf(i, wind, tick);
-            const RS::ConfigView view = RS::viewOfConfigByte(byte);
-            EXPECT_EQ(view.layout, std::optional<int>(i)) << byte;
-            EXPECT_EQ(view.maxWind, wind && tick) << byte;
-            EXPECT_EQ(view.windLayout, wind) << byte;
-        }
-    }
-}
-
 struct FieldCase {
     std::string text;
     int minutes;
@@ -116,16 +103,6 @@ TEST(IntervalText, ShowsAPositiveIntervalAndClearsRecordingOtherwise) {
     EXPECT_EQ(RS::intervalText(255), std::optional<std::string>("255"));
     EXPECT_EQ(RS::intervalText(0), std::nullopt);
     EXPECT_EQ(RS::intervalText(-800), std::nullopt);
-}
-
-TEST(ControlStates, FollowTheRecordingBoxAndTheWindLayout) {
-    const RS::ControlStates off = RS::controlStates(false, true);
-    EXPECT_FALSE(off.layouts || off.interval || off.maxWind);
-    const RS::ControlStates plain = RS::controlStates(true, false);
-    EXPECT_TRUE(plain.layouts && plain.interval);
-    EXPECT_FALSE(plain.maxWind);
-    const RS::ControlStates wind = RS::controlStates(true, true);
-    EXPECT_TRUE(wind.layouts && wind.interval && wind.maxWind);
 }
 
 } // namespace
