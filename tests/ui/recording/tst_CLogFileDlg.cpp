@@ -3,6 +3,7 @@
 // control is named for a screen reader, the main window's (tst_CMeteoDlg).
 
 #include "../display/Screenshot.h"
+#include "FileChooserAnswer.h"
 #include "FileTestSupport.h"
 #include "recording/CLogFileDlg.h"
 
@@ -256,14 +257,12 @@ void TestCLogFileDlg::chooserNamesTheFileAndPicksTheLayout() {
                 QCOMPARE(chooser->windowTitle(), QStringLiteral("Wybierz plik raportu"));
                 QCOMPARE(chooser->nameFilters(), (QStringList{kTextFilter, kCsvFilter}));
                 QCOMPARE(chooser->selectedNameFilter(), csvBefore ? kCsvFilter : kTextFilter);
-                chooser->setDirectory(dir.path());
-                chooser->selectNameFilter(filter);
-                chooser->selectFile(dir.filePath(typed));
                 if (typed.isEmpty()) {
                     chooser->reject();
-                } else {
-                    static_cast<QDialog*>(chooser)->accept(); // public in QDialog
+                    return;
                 }
+                QVERIFY(typeIntoChooser(chooser, dir.path(), filter, typed));
+                QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
             },
             d);
         click(d, "browseButton"); // returns once the chooser is closed

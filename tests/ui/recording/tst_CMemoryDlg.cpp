@@ -2,6 +2,7 @@
 // panel, and the export dialog "Zapisz" writing real files.
 
 #include "AccessibilityCheck.h"
+#include "FileChooserAnswer.h"
 #include "FileTestSupport.h"
 #include "ScriptedPanel.h"
 #include "WindowTestSupport.h"
@@ -448,13 +449,12 @@ void TestCMemoryDlg::chooserFillsNameAndLayout() {
     QTemporaryDir dir;
     answers->add([&](QWidget* w) {
         auto* chooser = qobject_cast<QFileDialog*>(w);
-        if (chooser == nullptr) {
-            ModalAnswerer::cancel()(w); // the comparison below reports it
+        if (chooser == nullptr ||
+            !typeIntoChooser(chooser, dir.path(), QStringLiteral("Lista CSV (*.csv)"),
+                             QStringLiteral("wyniki"))) {
+            ModalAnswerer::cancel()(w); // the comparisons below report it
             return;
         }
-        chooser->setDirectory(dir.path());
-        chooser->selectNameFilter(QStringLiteral("Lista CSV (*.csv)"));
-        chooser->selectFile(dir.filePath(QStringLiteral("wyniki")));
         QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
     });
     child<QPushButton>(d, "browseButton")->click();
