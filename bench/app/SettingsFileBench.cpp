@@ -2,8 +2,8 @@
 // start-up waits for it before the window appears, so it must stay far below
 // a second. Each case is a whole file; the figure is the time to parse it,
 // and for the last case to load every setting from it through the file store.
-#include "app/RegFileStore.h"
-#include "app/SettingsStore.h"
+#include "settings/RegFileStore.h"
+#include "settings/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // it and writing it with its flush to the disk (writeRecordLine), reported as
 // the median and the 99th percentile of single calls. The file lies in
 // $TMPDIR (default /tmp); the flush dominates and depends on that disk.
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "protocol/PanelData.h"
 #include "recording/LiveRecorder.h"
 #include "recording/RecordLine.h"

@@ -1,6 +1,6 @@
 // Opening "Port szeregowy" probes COM1 to COM1024 every time; on a machine with few
 // ports that must stay well under 50 ms. Two pseudo-terminals stand for the ports.
-#include "serial/CPortDlg.h"
+#include "app/CPortDlg.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "protocol/DateTimeRecord.h"
-#include "widgets/CPanelReplyDlg.h"
+#include "admin/CPanelReplyDlg.h"
 
 class PanelData;
 class QCalendarWidget;

@@ -1,7 +1,7 @@
 #include "admin/CPowerSaveDlg.h"
 
 #include "admin/PowerSaving.h"
-#include "app/Artwork.h"
+#include "admin/PowerSavingPicture.h"
 #include "protocol/PanelData.h"
 #include "widgets/DialogButtons.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/CPanelReplyDlg.h"
+#include "admin/CPanelReplyDlg.h"
 
 class PanelData;
 class QCheckBox;

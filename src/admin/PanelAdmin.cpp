@@ -4,7 +4,7 @@
 #include "admin/CPanelInfoDlg.h"
 #include "admin/CPowerSaveDlg.h"
 #include "protocol/PollEngine.h"
-#include "recording/CRecordingDlg.h"
+#include "admin/CRecordingDlg.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "app/CMeteoDlg.h"
 #include "app/ModalDismisser.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/TerminationSignals.h"
 #include "display/CValueTile.h"
 

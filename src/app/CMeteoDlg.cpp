@@ -7,7 +7,7 @@
 #include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
 #include "recording/CMemoryDlg.h"
-#include "serial/CComPort.h"
+#include "link/CComPort.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QApplication>

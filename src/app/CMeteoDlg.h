@@ -1,7 +1,7 @@
 #pragma once
 
 #include "admin/PanelAdmin.h"
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/WindowSizeTracker.h"
 #include "display/TileStyle.h"
 #include "protocol/ConnectionStatus.h"
@@ -10,7 +10,7 @@
 #include "protocol/PollHost.h"
 #include "protocol/Quantity.h"
 #include "recording/LiveRecorder.h"
-#include "serial/PortOwner.h"
+#include "app/PortOwner.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

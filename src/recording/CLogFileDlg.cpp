@@ -3,7 +3,7 @@
 #include "recording/RecordingRules.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "widgets/ReportFileChooser.h"
+#include "recording/ReportFileChooser.h"
 
 #include <QCheckBox>
 #include <QComboBox>

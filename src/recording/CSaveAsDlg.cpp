@@ -4,7 +4,7 @@
 #include "recording/ReportFile.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "widgets/ReportFileChooser.h"
+#include "recording/ReportFileChooser.h"
 
 #include <QComboBox>
 #include <QGridLayout>

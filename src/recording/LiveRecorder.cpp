@@ -1,6 +1,6 @@
 #include "recording/LiveRecorder.h"
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "recording/CLogFileDlg.h"
 #include "recording/LogFileSettings.h"
 #include "recording/RecordingRules.h"

@@ -1,6 +1,6 @@
 #include "recording/LogFileSettings.h"
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 LogFileSettings LogFileSettings::fromAppSettings(const AppSettings& s) {
     LogFileSettings r;

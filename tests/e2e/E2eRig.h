@@ -10,7 +10,7 @@
 #include "WindowTestSupport.h"
 #include "app/CMeteoApp.h"
 #include "app/CMeteoDlg.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "DialogTestSupport.h"
 #include "E2eRig.h"
-#include "widgets/CPanelReplyDlg.h"
+#include "admin/CPanelReplyDlg.h"
 
 #include <QButtonGroup>
 #include <QElapsedTimer>

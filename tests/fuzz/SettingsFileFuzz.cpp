@@ -5,9 +5,9 @@
 // recording interval of at least a second, texts that fit their fields), and
 // saving and loading them again changes nothing.
 #include "FuzzCheck.h"
-#include "app/MemoryRegistryStore.h"
-#include "app/RegFileStore.h"
-#include "app/SettingsStore.h"
+#include "settings/MemoryRegistryStore.h"
+#include "settings/RegFileStore.h"
+#include "settings/SettingsStore.h"
 #include "app/WindowLayout.h"
 
 #include <array>

@@ -4,7 +4,7 @@
 
 #include "FileTestSupport.h"
 #include "WindowTestSupport.h"
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "protocol/PanelData.h"
 #include "recording/LiveRecorder.h"
 

@@ -1,0 +1,63 @@
+#include "app/PortOwner.h"
+
+#include "link/CComPort.h"
+#include "app/CPortDlg.h"
+#include "widgets/PolishMessageBox.h"
+
+#include <QPointer>
+
+namespace {
+
+void reportOpenFailure(PortOwner& owner, int portNumber) {
+    PolishMessageBox::inform(owner.dialogParent(),
+                             QStringLiteral("Nie można otworzyć portu COM%1").arg(portNumber));
+}
+
+} // namespace
+
+void choosePort(PortOwner& owner) {
+    for (;;) {
+        CComPort* inUse = owner.port();
+        // Held through a guard: should the parent go away during the modal run, it takes
+        // the dialog (and the owner) with it.
+        QPointer<CPortDlg> dialog = new CPortDlg(owner.dialogParent());
+        dialog->setChosenPort(inUse != nullptr ? inUse->portNumber() : 0);
+        const int result = dialog->exec();
+        if (dialog.isNull())
+            return;
+        const int chosen = dialog->chosenPort();
+        delete dialog;
+        if (result != QDialog::Accepted)
+            return;
+
+        const int current = owner.port() != nullptr ? owner.port()->portNumber() : 0;
+        if (chosen == current || chosen <= 0)
+            return;
+
+        // The old port is let go first: the new number may name the same device.
+        owner.setPort(nullptr);
+        auto port = std::make_unique<CComPort>();
+        if (port->open(chosen)) {
+            owner.setPort(std::move(port));
+            owner.setPortNumberSetting(chosen);
+            return;
+        }
+        port.reset();
+        owner.setPortNumberSetting(0);
+        reportOpenFailure(owner, chosen);
+    }
+}
+
+void openPortAtStartup(PortOwner& owner) {
+    const int stored = owner.portNumberSetting();
+    if (stored > 0) {
+        auto port = std::make_unique<CComPort>();
+        if (port->open(stored)) {
+            owner.setPort(std::move(port));
+            return;
+        }
+        port.reset();
+        reportOpenFailure(owner, stored);
+    }
+    choosePort(owner);
+}

@@ -1,1 +1,0 @@
-# Settings tests are added here.

@@ -1,2 +1,0 @@
-tq820_gtest(window_layout_test ${CMAKE_CURRENT_LIST_DIR}/WindowLayoutTest.cpp)
-target_link_libraries(window_layout_test PRIVATE tq820core)
