@@ -1,7 +1,7 @@
 #include "app/PortOwner.h"
 
-#include "link/CComPort.h"
 #include "app/CPortDlg.h"
+#include "link/CComPort.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QPointer>
