@@ -2,9 +2,9 @@
 
 #include "recording/MemoryExport.h"
 #include "recording/ReportFile.h"
+#include "recording/ReportFileChooser.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "recording/ReportFileChooser.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,7 +21,9 @@ const QString kAskAppend =
 
 void reportWriteFailure(QWidget* parent, const ReportFile& file) {
     PolishMessageBox::inform(
-        parent, QStringLiteral("Błąd zapisu do pliku „%1”: %2.").arg(file.path(), file.errorText()),
+        parent,
+        QStringLiteral("Błąd zapisu do pliku „%1”: %2.")
+            .arg(QString::fromStdString(file.path()), QString::fromStdString(file.errorText())),
         QMessageBox::Critical);
 }
 
@@ -93,7 +95,7 @@ void CSaveAsDlg::accept() {
 
 bool CSaveAsDlg::exportRecords() {
     ReportFile file;
-    if (!file.open(fileName())) {
+    if (!file.open(fileName().toStdString())) {
         PolishMessageBox::inform(this, QStringLiteral("Wybrany plik jest niedostępny."),
                                  QMessageBox::Warning);
         return false;
@@ -103,7 +105,8 @@ bool CSaveAsDlg::exportRecords() {
         if (!append) {
             return false; // no answer: the file stays as it was
         }
-        if (!(*append ? file.seekToEnd() : file.truncate())) {
+        // Lines always go at the end; Nie empties the file first.
+        if (!*append && !file.truncate()) {
             reportWriteFailure(this, file);
             return false;
         }
