@@ -17,6 +17,7 @@
 #include <QTest>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -54,6 +55,7 @@ private slots:
     void cancelKeepsAnOpenFileAndOffClosesIt_data();
     void cancelKeepsAnOpenFileAndOffClosesIt();
     void offAtStartUpThenEndingTheProgramDuringTheQuestionKeepsTheFile();
+    void aFileOpenedFromTheDialogStartsANewStreak();
     void aDeletedFileIsCreatedAgainWithAHeader();
 
 private:
@@ -229,6 +231,41 @@ void TestLiveRecorder::offAtStartUpThenEndingTheProgramDuringTheQuestionKeepsThe
     QCOMPARE(contents(path("stary.txt")), QByteArray("stare wyniki\r\n"));
     QVERIFY(!recorder->fileOpen());
     QCOMPARE(recorder->intervalWhileRecording(), 0);
+}
+
+// Another file on the same full disk: its first failure is news, although
+// the old file's streak was still going on.
+void TestLiveRecorder::aFileOpenedFromTheDialogStartsANewStreak() {
+    settings.recordEnabled = 1;
+    settings.recordFileName = path("a.txt").toStdString();
+    settings.recordIntervalSeconds = 3600;
+    makeRecorder();
+    recorder->resumeRecordingAtStartup();
+    QVERIFY(recorder->fileOpen());
+    FileSizeLimit disk;
+    QVERIFY(disk.limit(0));
+
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    recorder->writeRecordLine();
+    QTRY_COMPARE(answers->seen.size(), 1);
+    recorder->writeRecordLine(); // the same streak: told already
+    answers->add([this](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path("b.txt"));
+        ModalAnswerer::click(QStringLiteral("okButton"))(dialog);
+    });
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    recorder->configureRecording(); // writes a line at once
+    QTRY_COMPARE(answers->seen.size(), 3);
+    QCOMPARE(answers->seen.at(1), kDialogTitle);
+    for (const auto& [index, name] : {std::pair{0, "a.txt"}, std::pair{2, "b.txt"}}) {
+        const QString& message = answers->seen.at(index);
+        QVERIFY2(message.startsWith(QStringLiteral("Nie można zapisać wyników pomiaru")) &&
+                     message.contains(path(name)) &&
+                     message.contains(QStringLiteral("plik jest za duży")),
+                 qPrintable(message));
+        QCOMPARE(answers->icons.at(index), QMessageBox::Critical);
+    }
+    QCOMPARE(recorder->linesLost(), 3);
 }
 
 // Deleted with its folder: told once; while the folder is missing the lines
