@@ -100,21 +100,22 @@ bool CSaveAsDlg::exportRecords() {
                                  QMessageBox::Warning);
         return false;
     }
+    bool replace = false;
     if (file.existed()) {
         const std::optional<bool> append = PolishMessageBox::askExplicitly(this, kAskAppend);
         if (!append) {
             return false; // no answer: the file stays as it was
         }
-        // Lines always go at the end; Nie empties the file first.
-        if (!*append && !file.truncate()) {
-            reportWriteFailure(this, file);
-            return false;
-        }
+        replace = !*append;
     }
     // All lines in one write: a failure leaves the file as it was before the
-    // export, never with half a line or half an export.
+    // export, never with half a line or half an export. Nie puts the new
+    // content beside the old and swaps them only once it is on the disk, so a
+    // full disk cannot leave the user with neither.
     const std::string bytes = MemoryExport::allLines(source, csvLayout);
-    if (!bytes.empty() && !file.writeLine(bytes)) {
+    const bool written =
+        replace ? file.replaceContents(bytes) : (bytes.empty() || file.writeLine(bytes));
+    if (!written) {
         reportWriteFailure(this, file);
         return false;
     }

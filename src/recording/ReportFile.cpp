@@ -8,6 +8,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -270,6 +271,67 @@ bool ReportFile::writeLine(std::string_view bytes) {
     return true;
 }
 
+bool ReportFile::replaceContents(std::string_view bytes) {
+    if (fd_ < 0) {
+        fail(EBADF);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        fail(errno);
+        return false;
+    }
+    // Through a link: the file is replaced where it lives, and the link stays.
+    char* real = ::realpath(path_.c_str(), nullptr);
+    if (real == nullptr) {
+        fail(errno);
+        return false;
+    }
+    const std::string target = real;
+    std::free(real);
+    const std::string folder = target.substr(0, target.rfind('/'));
+    // Short, so that a name near the length limit still has room beside it.
+    std::string temp = folder + "/.tq820-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        fail(errno);
+        return false;
+    }
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    int error = writeAll(fd, bytes).error;
+    if (error == 0 && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
+        // The owner and group stay where the system allows it (for root, or
+        // a group of the user's own); the permissions stay in any case.
+    }
+    if (error == 0 && ::fchmod(fd, info.st_mode & 07777) != 0) {
+        error = errno;
+    }
+    if (error == 0 && ::fdatasync(fd) != 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        fail(error);
+        return false;
+    }
+    // The new name on the disk too; without it a crash could bring back the
+    // old content, which is no worse than not having written.
+    const int dir =
+        ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
+    ::close(fd_);
+    fd_ = fd;
+    return true;
+}
+
 void ReportFile::close() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -347,6 +409,58 @@ bool ReportFile::writeLine(std::string_view bytes) {
     }
     fail(static_cast<int>(error));
     return false;
+}
+
+bool ReportFile::replaceContents(std::string_view bytes) {
+    const std::optional<std::wstring> target = widen(path_);
+    if (handle_ == nullptr || !target) {
+        fail(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    // A name of our own beside the file.
+    HANDLE temp = INVALID_HANDLE_VALUE;
+    std::wstring tempName;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempName = *target + L".tq820-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(attempt) + L".tmp";
+        temp = ::CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = temp == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    if (temp == INVALID_HANDLE_VALUE) {
+        fail(static_cast<int>(error));
+        return false;
+    }
+    error = writeAndFlush(temp, bytes, nullptr);
+    ::CloseHandle(temp);
+    if (error == 0) {
+        // ReplaceFileW gives the new content the old file's attributes and
+        // access rights; the file must not be open meanwhile.
+        close();
+        if (!::ReplaceFileW(target->c_str(), tempName.c_str(), nullptr,
+                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            error = ::GetLastError();
+        }
+    }
+    if (error != 0) {
+        ::DeleteFileW(tempName.c_str());
+    }
+    // Open again, on the new content or on the old one that stayed.
+    if (handle_ == nullptr) {
+        const bool existed = existedBefore_;
+        const std::string name = path_;
+        open(name);
+        existedBefore_ = existed;
+    }
+    if (error != 0) {
+        fail(static_cast<int>(error));
+        return false;
+    }
+    return isOpen();
 }
 
 void ReportFile::close() {

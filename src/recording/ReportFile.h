@@ -39,6 +39,12 @@ public:
     // is missing).
     bool reopen();
 
+    // Replaces the whole content by `bytes`: they go to a temporary file
+    // beside it, which is flushed and renamed over the file with its
+    // permissions. On a failure the file is as it was. The file stays open,
+    // now on the new content.
+    bool replaceContents(std::string_view bytes);
+
     void close();
 
     // The cause of the last failure, in Polish ("brak miejsca na dysku").
