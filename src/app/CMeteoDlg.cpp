@@ -3,6 +3,8 @@
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
 #include "app/WindowLayout.h"
+#include "charts/CChartWnd.h"
+#include "charts/TileDetails.h"
 #include "display/CColorsDlg.h"
 #include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
@@ -91,6 +93,14 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
                     answer(yes);
                 }
             });
+    connect(&panelLink, &PanelLink::readingArrived, this, &CMeteoDlg::onReading);
+    connect(&panelLink, &PanelLink::linkChanged, this, [this](bool up) {
+        if (!up) {
+            for (Quantity q : kAllQuantities) {
+                tile(q)->setDetails({});
+            }
+        }
+    });
     connect(&recorder, &LiveRecorder::recordingChanged, this,
             [this] { panelLink.setRecordingInterval(recorder.intervalWhileRecording()); });
 
@@ -128,6 +138,8 @@ void CMeteoDlg::createMenus() {
         addAction(view, "Zawsze na wierzchu", "actionTopmost", [this] { toggleTopmost(); });
     // The check mark follows `topmost` (toggleTopmost sets it), not the click.
     topmostAction->setCheckable(true);
+    view->addSeparator();
+    addAction(view, "Wykresy", "actionCharts", [this] { showCharts(); });
 
     QMenu* options = addMenu(QStringLiteral("&Ustawienia"), "menuSettings");
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
@@ -337,10 +349,66 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
     }
 }
 
+void CMeteoDlg::onReading(const Reading& reading) {
+    const TileDetails details = tileDetails(reading);
+    for (Quantity q : kAllQuantities) {
+        QStringList lines;
+        for (const std::string& line : details[quantityIndex(q)]) {
+            lines << QString::fromStdString(line);
+        }
+        tile(q)->setDetails(lines);
+    }
+    if (chartWnd != nullptr) {
+        chartWnd->addReading(reading);
+    }
+}
+
+void CMeteoDlg::showCharts(std::optional<TimeSpan> span) {
+    if (chartWnd == nullptr) {
+        chartWnd = new CChartWnd(chartSource, this);
+        const WindowRect& r = appSettings.chartRect;
+        chartWnd->setGeometry(r.left, r.top, r.width(), r.height());
+        connect(chartWnd, &CChartWnd::closed, this, &CMeteoDlg::storeChartSettings);
+    }
+    std::array<Colour, 5> text{};
+    std::array<Colour, 5> background{};
+    for (Quantity q : kAllQuantities) {
+        text[quantityIndex(q)] = tile(q)->textColour();
+        background[quantityIndex(q)] = tile(q)->backgroundColour();
+    }
+    chartWnd->setColours(text, background);
+    const bool wasOpen = chartWnd->isVisible();
+    chartWnd->show();
+    chartWnd->raise();
+    chartWnd->activateWindow();
+    if (span) {
+        chartWnd->showSpan(*span);
+    } else if (wasOpen) {
+        return;
+    } else if (appSettings.chartRange == static_cast<int>(ChartRange::Custom)) {
+        chartWnd->showSpan({appSettings.chartFrom, appSettings.chartTo});
+    } else {
+        chartWnd->showRange(static_cast<ChartRange>(appSettings.chartRange));
+    }
+}
+
+void CMeteoDlg::storeChartSettings() {
+    if (chartWnd == nullptr) {
+        return;
+    }
+    appSettings.chartRect = toWindowRect(chartWnd->geometry());
+    appSettings.chartRange = static_cast<int>(chartWnd->range());
+    appSettings.chartFrom = chartWnd->view().from;
+    appSettings.chartTo = chartWnd->view().to;
+}
+
 void CMeteoDlg::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (!event->isAccepted()) {
         return;
+    }
+    if (chartWnd != nullptr && chartWnd->isVisible()) {
+        chartWnd->close();
     }
     panelLink.stop();
     recorder.shutDown();

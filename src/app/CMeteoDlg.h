@@ -3,6 +3,7 @@
 #include "admin/PanelAdmin.h"
 #include "app/PortOwner.h"
 #include "app/WindowSizeTracker.h"
+#include "charts/ChartRange.h"
 #include "display/TileStyle.h"
 #include "link/CComPort.h"
 #include "link/PanelLink.h"
@@ -14,7 +15,9 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
+class CChartWnd;
 class CValueTile;
 class QAction;
 class QLineEdit;
@@ -56,6 +59,13 @@ public:
     // Commands of the menu, also reachable by their actions' object names.
     void toggleTopmost();
     void showAbout();
+    // "Wykresy": opens the chart window (once; later it is raised) on its
+    // remembered range, or on `span` when given.
+    void showCharts(std::optional<TimeSpan> span = std::nullopt);
+    CChartWnd* chartWindow() const { return chartWnd; }
+    // Where the chart window reads the history from; none: it shows the
+    // readings since it opened.
+    void setChartSource(std::shared_ptr<ChartSource> source) { chartSource = std::move(source); }
 
     // PortOwner: the port is the link's.
     QWidget* dialogParent() override { return this; }
@@ -91,6 +101,8 @@ private:
     void applyStatus(const StatusUpdate& update);
     // The status line's new text; focus goes back to the first tile.
     void showStatusText(const QString& text);
+    void onReading(const Reading& reading);
+    void storeChartSettings();
 
     AppSettings appSettings;
 
@@ -106,4 +118,6 @@ private:
     PanelLink panelLink;
     PanelAdmin panelAdmin; // after the link: its dialogs observe the link's objects
     LiveRecorder recorder;
+    std::shared_ptr<ChartSource> chartSource;
+    CChartWnd* chartWnd = nullptr; // a window of its own, owned as a child
 };

@@ -79,13 +79,34 @@ double columnValue(const ChartRow& row, TableColumn column) {
     return kUnknown;
 }
 
-std::string columnText(const ChartRow& row, TableColumn column) {
-    const double v = columnValue(row, column);
-    if (!std::isfinite(v)) {
+std::string valueText(double value, int decimals) {
+    if (!std::isfinite(value)) {
         return "???";
     }
-    // Stored readings are whole tenths: round away the single precision's noise.
-    return fixed(v, columnDecimals(column));
+    // Stored readings are whole tenths: rounding drops the single precision's noise.
+    return fixed(value, decimals);
+}
+
+std::string columnText(const ChartRow& row, TableColumn column) {
+    return valueText(columnValue(row, column), columnDecimals(column));
+}
+
+std::string csvHeader() {
+    std::string line = "Data i Godzina";
+    for (const TableColumn c : kTableColumns) {
+        line += ',';
+        line += columnTitle(c);
+    }
+    return line + "\r\n";
+}
+
+std::string csvLine(const std::string& timeStamp, const ChartRow& row) {
+    std::string line = timeStamp;
+    for (const TableColumn c : kTableColumns) {
+        line += ',';
+        line += columnText(row, c);
+    }
+    return line + "\r\n";
 }
 
 std::string readoutText(const std::string& timeText, const ChartRow& row) {

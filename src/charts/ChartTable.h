@@ -35,6 +35,16 @@ double columnValue(const ChartRow& row, TableColumn column);
 // when unknown.
 std::string columnText(const ChartRow& row, TableColumn column);
 
+// A value with `decimals` digits after the point, "???" when unknown.
+std::string valueText(double value, int decimals);
+
+// The comma-separated list of rows as the program writes its lists: a header
+// line "Data i Godzina,Temperatura °C,...", then one line a row starting with
+// its local time stamp "yyyy.MM.dd HH:mm:ss", one decimal, "???" for an
+// unknown value, CR LF. UTF-8; the file is Windows-1250.
+std::string csvHeader();
+std::string csvLine(const std::string& timeStamp, const ChartRow& row);
+
 // The line a screen reader announces for the row under the cursor, after the
 // time text given: every value with its name and unit, "brak danych" for an
 // unknown one.

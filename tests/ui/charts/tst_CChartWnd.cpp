@@ -1,0 +1,247 @@
+// The chart window over a made-up history: every range driven with the
+// keyboard cursor, the readout, the tables, saving, live readings and bad input.
+
+#include "FakeHistory.h"
+#include "WindowTestSupport.h"
+#include "charts/CChartWnd.h"
+#include "charts/ChartTableModel.h"
+#include "text/Cp1250.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <qcustomplot.h>
+
+namespace {
+
+// Tuesday 9 June 2026, 12:00:00 UTC.
+constexpr std::int64_t kNow = 1'781'006'400;
+
+struct Window {
+    std::shared_ptr<FakeHistory> history = std::make_shared<FakeHistory>(kNow);
+    std::unique_ptr<CChartWnd> wnd;
+
+    Window() {
+        wnd = std::make_unique<CChartWnd>(history);
+        wnd->setClock([] { return kNow; });
+        wnd->resize(1200, 800);
+        wnd->show();
+    }
+    bool load(const QString& button) {
+        QSignalSpy loaded(wnd.get(), &CChartWnd::loaded);
+        QTest::mouseClick(wnd->findChild<QPushButton*>(button), Qt::LeftButton);
+        return !wnd->isLoading() || loaded.wait(10000);
+    }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            QTest::keyClick(wnd->plot(), static_cast<Qt::Key>(k), m);
+        }
+    }
+};
+
+QString timeOf(double t) {
+    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t))
+        .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+} // namespace
+
+class ChartWndTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qputenv("TZ", "UTC"); }
+
+    // Each range read at its resolution and driven with the keyboard cursor:
+    // the readout names the row under the cursor with every value.
+    void rangesWithTheKeyboardCursor_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<std::int64_t>("length");
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("hour") << "rangeHour" << std::int64_t{3600} << int(Resolution::Raw);
+        QTest::newRow("day") << "rangeDay" << std::int64_t{86400} << int(Resolution::Minute);
+        QTest::newRow("week") << "rangeWeek" << std::int64_t{7 * 86400} << int(Resolution::Minute);
+        QTest::newRow("month") << "rangeMonth" << std::int64_t{30 * 86400}
+                               << int(Resolution::Minute);
+        QTest::newRow("year") << "rangeYear" << std::int64_t{365 * 86400}
+                              << int(Resolution::Minute);
+    }
+    void rangesWithTheKeyboardCursor() {
+        QFETCH(QString, button);
+        QFETCH(std::int64_t, length);
+        QFETCH(int, resolution);
+        Window w;
+        QVERIFY(w.load(button));
+        QCOMPARE(w.wnd->view(), (TimeSpan{kNow - length, kNow}));
+        QCOMPARE(w.history->lastResolution.load(), resolution);
+        // Without a cursor the readout shows the latest row.
+        QVERIFY2(w.wnd->readout().contains(QStringLiteral("temperatura ")),
+                 qPrintable(w.wnd->readout()));
+
+        w.wnd->plot()->setFocus();
+        w.key(Qt::Key_End);
+        w.key(Qt::Key_Left, Qt::ControlModifier, 30);
+        const double t = w.wnd->cursor();
+        const double column = static_cast<double>(length) / w.wnd->plot()->axisRect()->width();
+        QVERIFY(qAbs(t - (kNow - 300 * column)) < 2 * column);
+        const QString text = w.wnd->readout();
+        QVERIFY2(text.startsWith(timeOf(t)), qPrintable(text + " / " + timeOf(t)));
+        for (const char* part :
+             {"temperatura ", "punkt rosy ", "temperatura odczuwalna ", "wilgotność ", "ciśnienie ",
+              "prędkość wiatru ", "w skali Beauforta", "kierunek "}) {
+            QVERIFY2(text.contains(QString::fromUtf8(part)), qPrintable(text));
+        }
+        QVERIFY(!text.contains(QStringLiteral("brak")));
+        QCOMPARE(w.wnd->plot()->accessibleDescription(), text);
+        QCoreApplication::processEvents(); // the queued replot
+        QVERIFY(saveScreenshot(w.wnd.get(), QStringLiteral("charts_") + QTest::currentDataTag()));
+
+        // The table lists the rows of the range shown.
+        w.wnd->tabs()->setCurrentWidget(w.wnd->table());
+        const QAbstractItemModel* table = w.wnd->table()->model();
+        const int expected =
+            length == 3600 ? 3600
+                           : static_cast<int>((length - (length > 30 * 3600 ? 3600 : 0)) / 60);
+        QVERIFY2(qAbs(table->rowCount() - expected) <= 1,
+                 qPrintable(QString::number(table->rowCount()) + " " + QString::number(expected)));
+        QCOMPARE(table->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Temperatura °C"));
+    }
+
+    // Zooming, panning and a range that needs another resolution read again.
+    void zoomAndPanReadAgain() {
+        Window w;
+        QVERIFY(w.load(QStringLiteral("rangeDay")));
+        w.wnd->plot()->setFocus();
+        QSignalSpy loaded(w.wnd.get(), &CChartWnd::loaded);
+        w.key(Qt::Key_Plus, Qt::NoModifier, 4); // 24 h -> 1.5 h: seconds
+        QVERIFY(loaded.wait(10000));
+        QCOMPARE(w.wnd->view().length(), 5400);
+        QCOMPARE(w.history->lastResolution.load(), int(Resolution::Raw));
+        w.key(Qt::Key_PageUp, Qt::NoModifier, 80); // into the past, beyond the seconds kept
+        QVERIFY(w.wnd->view().to < kNow - 48 * 3600);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.wnd->isLoading() && !w.wnd->rows().empty() &&
+                                     w.wnd->rows().front().seconds == 60,
+                                 10000);
+        QVERIFY2(w.wnd->readout().contains(QStringLiteral("temperatura ")),
+                 qPrintable(w.wnd->readout()));
+    }
+
+    // The day summaries, and the gap: the cursor in it finds no row.
+    void daySummaryAndGap() {
+        Window w;
+        QVERIFY(w.load(QStringLiteral("rangeWeek")));
+        const QList<QStringList> days = modelRows(w.wnd->daySummary()->model());
+        QCOMPARE(days.size(), 8);
+        QCOMPARE(days.last().mid(0, 6), (QStringList{QStringLiteral("09.06.2026"), "2.0", "18:00",
+                                                     "18.0", "06:00", "10.0"}));
+        w.wnd->showSpan({w.history->gapFrom() - 3 * 3600, w.history->gapTo() + 3 * 3600});
+        QTRY_VERIFY_WITH_TIMEOUT(!w.wnd->isLoading(), 10000);
+        w.wnd->setCursor(static_cast<double>(w.history->gapFrom() + 1800));
+        QVERIFY2(w.wnd->readout().endsWith(QStringLiteral(": brak pomiarów")),
+                 qPrintable(w.wnd->readout()));
+        QCoreApplication::processEvents(); // the queued replot
+        QVERIFY(saveScreenshot(w.wnd.get(), QStringLiteral("charts_gap")));
+    }
+
+    // Readings of the running link appear within a second.
+    void liveReadingsAppear() {
+        Window w;
+        w.wnd->setClock([] { return QDateTime::currentSecsSinceEpoch(); });
+        w.history->now = QDateTime::currentSecsSinceEpoch() - 600;
+        QVERIFY(w.load(QStringLiteral("rangeHour")));
+        Reading r;
+        r.time = std::chrono::system_clock::now();
+        r.values[quantityIndex(Quantity::TEMP)] = {true, 42.5, false};
+        w.wnd->addReading(r);
+        QTRY_VERIFY_WITH_TIMEOUT(w.wnd->readout().contains(QStringLiteral("temperatura 42.5 °C")),
+                                 5000);
+        QVERIFY(w.wnd->readout().contains(QStringLiteral("wilgotność brak danych")));
+    }
+
+    void savesChartAndData() {
+        Window w;
+        QVERIFY(w.load(QStringLiteral("rangeHour")));
+        QTemporaryDir dir;
+        QString error;
+        for (const char* name : {"wykres.png", "wykres.pdf", "dane.csv"}) {
+            const QString path = dir.filePath(QString::fromLatin1(name));
+            const bool ok = path.endsWith(QStringLiteral(".csv")) ? w.wnd->saveData(path, error)
+                                                                  : w.wnd->saveChart(path, error);
+            QVERIFY2(ok, qPrintable(error));
+            QVERIFY(QFileInfo(path).size() > 1000);
+        }
+        QFile csv(dir.filePath(QStringLiteral("dane.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray header = csv.readLine();
+        QCOMPARE(header,
+                 QByteArray(cp1250::fromUtf8("Data i Godzina,Temperatura °C,Ciśnienie hPa,"
+                                             "Wilgotność %,Prędkość m/s,Kierunek °,Prędkość maks. "
+                                             "m/s,Punkt rosy °C,Temperatura odczuwalna °C,Skala "
+                                             "Beauforta\r\n")
+                                .c_str()));
+        const QByteArray first = csv.readLine();
+        QVERIFY2(first.startsWith("2026.06.09 11:00:00,"), first.constData());
+        QCOMPARE(first.count(','), 9);
+        QVERIFY(!w.wnd->saveData(dir.filePath(QStringLiteral("no/such/folder/dane.csv")), error));
+        QVERIFY(error.startsWith(QStringLiteral("Nie można zapisać pliku")));
+    }
+
+    // Bad input: nothing, a broken history, a range in the future, ten years,
+    // values far out of range. A message where needed, never a crash.
+    void badInput() {
+        {
+            Window w;
+            w.history->empty = true;
+            QVERIFY(w.load(QStringLiteral("rangeDay")));
+            QCOMPARE(w.wnd->findChild<QLabel*>(QStringLiteral("chartMessage"))->text(),
+                     QStringLiteral("Brak pomiarów w tym zakresie."));
+            QCOMPARE(w.wnd->readout(), QStringLiteral("Brak pomiarów w tym zakresie"));
+            w.key(Qt::Key_Left);
+            QVERIFY(w.wnd->readout().endsWith(QStringLiteral(": brak pomiarów")));
+        }
+        {
+            Window w;
+            w.history->error = "plik jest uszkodzony";
+            QVERIFY(w.load(QStringLiteral("rangeDay")));
+            QCOMPARE(w.wnd->findChild<QLabel*>(QStringLiteral("chartMessage"))->text(),
+                     QStringLiteral("Historia pomiarów jest niedostępna: plik jest uszkodzony"));
+            QVERIFY(saveScreenshot(w.wnd.get(), QStringLiteral("charts_broken")));
+        }
+        Window w;
+        QSignalSpy loaded(w.wnd.get(), &CChartWnd::loaded);
+        w.wnd->showSpan({kNow + 86400, kNow + 2 * 86400});
+        QVERIFY(loaded.wait(10000));
+        QVERIFY(w.wnd->rows().empty());
+        w.wnd->showSpan({kNow - 10LL * 365 * 86400, kNow});
+        QVERIFY(loaded.wait(10000));
+        QCOMPARE(w.history->lastResolution.load(), int(Resolution::Day));
+        QVERIFY(!w.wnd->rows().empty());
+        // A pressure of 0 and a speed of 200 m/s are drawn at the plots' edges.
+        w.wnd->showRange(ChartRange::LastHour);
+        QVERIFY(loaded.wait(10000));
+        Reading r;
+        r.time = std::chrono::system_clock::time_point(std::chrono::seconds(kNow - 1));
+        r.values[quantityIndex(Quantity::PRESS)] = {true, 0.0, false};
+        r.values[quantityIndex(Quantity::SPEED)] = {true, 200.0, false};
+        w.wnd->addReading(r);
+        w.wnd->redraw();
+        const QCPRange pressure = w.wnd->plot()->axisRect(2)->axis(QCPAxis::atLeft)->range();
+        QVERIFY2(pressure.lower >= 800 && pressure.upper < 1200,
+                 qPrintable(QString::number(pressure.lower)));
+        QVERIFY(w.wnd->plot()->axisRect(3)->axis(QCPAxis::atLeft)->range().upper < 100);
+        QVERIFY(saveScreenshot(w.wnd.get(), QStringLiteral("charts_out_of_range")));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ChartWndTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_CChartWnd.moc"
