@@ -209,7 +209,6 @@ CChartWnd::CChartWnd(std::shared_ptr<ChartSource> source, QWidget* parent)
     tabs_->addTab(plotPage, QStringLiteral("Wykres"));
     tabs_->addTab(tableView_, QStringLiteral("Tabela"));
     tabs_->addTab(dayView_, QStringLiteral("Podsumowanie dni"));
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { updateTable(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
@@ -544,12 +543,17 @@ void CChartWnd::onLiveTick() {
         const std::int64_t now = clock_();
         const TimeSpan moved{now - view_.length(), now};
         if (moved.to > view_.to) {
-            setView(moved, true);
-            tableModel_->extendTo(tableModel_->rowCount() > 0 ? rows_.size() : 0);
-            return;
+            if (!coveredBy(moved, loadedSpan_, loadedResolution_)) {
+                setView(moved, true);
+                return;
+            }
+            // The view slides with the clock: the table grows at its end
+            // instead of starting again, so a reader keeps its place.
+            view_ = moved;
         }
     }
     redraw();
+    tableModel_->extendTo(rows_.size());
 }
 
 int CChartWnd::plotColumns() const {
@@ -744,10 +748,6 @@ bool CChartWnd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CChartWnd::updateTable() {
-    if (tabs_->currentWidget() != tableView_) {
-        tableModel_->setRows(nullptr, 0, 0);
-        return;
-    }
     const auto first =
         std::lower_bound(rows_.begin(), rows_.end(), view_.from,
                          [](const ChartRow& r, std::int64_t t) { return r.utc < t; });
