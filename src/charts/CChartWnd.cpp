@@ -1,6 +1,7 @@
 #include "charts/CChartWnd.h"
 
 #include "charts/CRangeDlg.h"
+#include "charts/ChartBand.h"
 #include "charts/ChartTable.h"
 #include "charts/ChartTableModel.h"
 #include "charts/ChartThinning.h"
@@ -256,6 +257,10 @@ void CChartWnd::setClock(Clock clock) {
 void CChartWnd::buildPlots() {
     plot_->plotLayout()->clear();
     plot_->setNoAntialiasingOnDrag(true);
+    // Antialiased lines and fills cost four times as much to draw; the data
+    // lines are drawn sharp, the axes and texts stay smooth.
+    plot_->setNotAntialiasedElements(QCP::aePlottables | QCP::aeFills | QCP::aeScatters);
+    plot_->setPlottingHint(QCP::phFastPolylines, true);
     auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
     ticker->setDateTimeSpec(Qt::LocalTime);
     plot_->setLocale(QLocale(QLocale::Polish, QLocale::Poland));
@@ -286,9 +291,7 @@ void CChartWnd::buildPlots() {
             means_[q]->setLineStyle(QCPGraph::lsNone);
             means_[q]->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 3));
         } else {
-            lows_[q] = plot_->addGraph(x, y);
-            highs_[q] = plot_->addGraph(x, y);
-            highs_[q]->setChannelFillGraph(lows_[q]);
+            bands_[q] = new ChartBand(x, y);
             means_[q] = plot_->addGraph(x, y);
         }
         recordDots_[q] = plot_->addGraph(x, y);
@@ -357,13 +360,11 @@ void CChartWnd::setColours(const std::array<Colour, 5>& text,
                            const std::array<Colour, 5>& background) {
     for (std::size_t q = 0; q < 5; ++q) {
         const QColor line = qcolour(text[q]);
-        means_[q]->setPen(QPen(line, 1.5));
-        if (lows_[q] != nullptr) {
-            lows_[q]->setPen(QPen(qcolour(text[q], 90), 0.5));
-            highs_[q]->setPen(QPen(qcolour(text[q], 90), 0.5));
-            highs_[q]->setBrush(qcolour(background[q], 200));
+        means_[q]->setPen(QPen(line, 1.0));
+        if (bands_[q] != nullptr) {
+            bands_[q]->setBrush(qcolour(background[q]));
         } else {
-            means_[q]->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, line, 3));
+            means_[q]->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, line, line, 2));
         }
         recordDots_[q]->setScatterStyle(
             QCPScatterStyle(QCPScatterStyle::ssCircle, line, qcolour(background[q]), 6));
@@ -599,8 +600,7 @@ void CChartWnd::redraw() {
             }
             return out;
         };
-        lows_[q]->setData(keys, clip(s.min[q]), true);
-        highs_[q]->setData(keys, clip(s.max[q]), true);
+        bands_[q]->setData(keys, clip(s.min[q]), clip(s.max[q]));
         means_[q]->setData(keys, clip(s.mean[q]), true);
         if (p.quantity == Quantity::TEMP) {
             dewPoint_->setData(keys, clip(s.dewPoint), true);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class ChartBand;
 class ChartTableModel;
 class DaySummaryModel;
 class QButtonGroup;
@@ -136,7 +137,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     QCustomPlot* plot_ = nullptr;
     std::array<QCPAxisRect*, 5> rects_{};
-    std::array<QCPGraph*, 5> lows_{}, highs_{}, means_{}, recordDots_{};
+    std::array<ChartBand*, 5> bands_{};
+    std::array<QCPGraph*, 5> means_{}, recordDots_{};
     QCPGraph* speedMax_ = nullptr;
     QCPGraph* dewPoint_ = nullptr;
     QCPGraph* windChill_ = nullptr;

@@ -16,7 +16,7 @@ struct Column {
     double lastEnd = 0.0;
     int rows = 0;
     std::array<double, 5> min{}, max{}, weightedSum{}, weight{};
-    std::bitset<72> directionBands;
+    std::bitset<36> directionBands;
     std::vector<double> directionValues;
 
     void reset() {
@@ -55,7 +55,7 @@ struct Column {
             if (d < 0.0) {
                 d += 360.0;
             }
-            const auto band = static_cast<std::size_t>(std::clamp(d / 5.0, 0.0, 71.0));
+            const auto band = static_cast<std::size_t>(std::clamp(d / 10.0, 0.0, 35.0));
             if (!directionBands.test(band)) {
                 directionBands.set(band);
                 directionValues.push_back(d);

@@ -18,7 +18,7 @@ struct ChartSeries {
     std::array<std::vector<double>, 5> min, mean, max; // by quantityIndex
     // Derived from each column's means.
     std::vector<double> dewPoint, windChill;
-    // The wind direction as dots: every 5° band a column's rows touch, once.
+    // The wind direction as dots: every 10° band a column's rows touch, once.
     std::vector<double> directionKeys, directions;
 };
 
