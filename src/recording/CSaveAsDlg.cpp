@@ -2,9 +2,9 @@
 
 #include "recording/MemoryExport.h"
 #include "recording/ReportFile.h"
+#include "recording/ReportFileChooser.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "recording/ReportFileChooser.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,9 +20,10 @@ const QString kAskAppend =
                    "wybierz Nie aby skasować poprzednią zawartość pliku.");
 
 void reportWriteFailure(QWidget* parent, const ReportFile& file) {
-    PolishMessageBox::inform(
-        parent, QStringLiteral("Błąd zapisu do pliku „%1”: %2.").arg(file.path(), file.errorText()),
-        QMessageBox::Critical);
+    PolishMessageBox::inform(parent,
+                             QString::fromStdString(MemoryExport::writeFailureMessage(
+                                 file.path().toStdString(), file.errorText().toStdString())),
+                             QMessageBox::Critical);
 }
 
 } // namespace
@@ -94,7 +95,7 @@ void CSaveAsDlg::accept() {
 bool CSaveAsDlg::exportRecords() {
     ReportFile file;
     if (!file.open(fileName())) {
-        PolishMessageBox::inform(this, QStringLiteral("Wybrany plik jest niedostępny."),
+        PolishMessageBox::inform(this, QString::fromUtf8(MemoryExport::kFileUnavailable),
                                  QMessageBox::Warning);
         return false;
     }

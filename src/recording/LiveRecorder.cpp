@@ -1,9 +1,9 @@
 #include "recording/LiveRecorder.h"
 
-#include "settings/AppSettings.h"
 #include "recording/CLogFileDlg.h"
 #include "recording/LogFileSettings.h"
 #include "recording/RecordingRules.h"
+#include "settings/AppSettings.h"
 #include "widgets/DateTimeConversion.h"
 #include "widgets/PolishMessageBox.h"
 
@@ -13,8 +13,7 @@
 
 namespace {
 
-const QString kUnavailable =
-    QStringLiteral("Wybrany plik rejestracji wyników pomiaru jest niedostępny.");
+const QString kUnavailable = QString::fromUtf8(RecordingRules::kFileUnavailable);
 const QString kAppendOrErase =
     QStringLiteral("Plik rejestracji pomiarów już istnieje.\r\nWybierz Tak aby dopisywać wyniki do "
                    "poprzednich,\r\nwybierz Nie aby skasować poprzednią zawartość pliku.");
@@ -141,11 +140,9 @@ void LiveRecorder::writeRecordLine() {
     }
     failing = true;
     ++streak;
-    streakMessage = QStringLiteral("Nie można zapisać wyników pomiaru do pliku\n%1\n"
-                                   "Przyczyna: %2.\n\n"
-                                   "Wyniki są pomijane, dopóki zapis się nie powiedzie. "
-                                   "Rejestracja trwa dalej.")
-                        .arg(QDir::toNativeSeparators(recordFile->path()), recordFile->errorText());
+    streakMessage = QString::fromStdString(RecordingRules::writeFailureMessage(
+        QDir::toNativeSeparators(recordFile->path()).toStdString(),
+        recordFile->errorText().toStdString()));
     // Not from inside the tick: the box's own event loop keeps the timer
     // ticking, and the tick must return at once.
     QMetaObject::invokeMethod(
