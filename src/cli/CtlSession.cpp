@@ -10,6 +10,7 @@
 #include "recording/MemoryExport.h"
 #include "recording/MemorySheet.h"
 #include "recording/RecordLine.h"
+#include "recording/RecordWriter.h"
 #include "recording/RecordingRules.h"
 #include "recording/ReportFile.h"
 #include "recording/Workbook.h"
@@ -17,8 +18,10 @@
 #include "text/Cp1250.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <io.h>
@@ -77,6 +80,12 @@ int CtlSession::exec() {
     if (!openPort()) {
         return static_cast<int>(ExitCode::Port);
     }
+    if (command_.verb == CtlVerb::Watch || command_.verb == CtlVerb::Record) {
+        // Ended by the user or the service manager: a normal end.
+        termination_ = std::make_unique<TerminationSignals>();
+        connect(termination_.get(), &TerminationSignals::terminationRequested, this,
+                [this] { finish(ExitCode::Done); });
+    }
     // Started once the event loop runs, so that finish() can end it.
     QMetaObject::invokeMethod(this, &CtlSession::begin, Qt::QueuedConnection);
     QCoreApplication::exec();
@@ -114,12 +123,6 @@ bool CtlSession::openPort() {
 }
 
 void CtlSession::begin() {
-    if (command_.verb == CtlVerb::Watch || command_.verb == CtlVerb::Record) {
-        // Ended by the user or the service manager: a normal end.
-        termination_ = std::make_unique<TerminationSignals>();
-        connect(termination_.get(), &TerminationSignals::terminationRequested, this,
-                [this] { finish(ExitCode::Done); });
-    }
     link_.start();
     switch (command_.verb) {
     case CtlVerb::Info:
@@ -399,6 +402,27 @@ void CtlSession::runWatch() {
 // --- memory download ----------------------------------------------------------
 
 void CtlSession::runDownload() {
+#ifndef _WIN32
+    // A file that cannot be written is told before the panel is read, not
+    // after.
+    if (!command_.output.empty()) {
+        const std::filesystem::path folder =
+            std::filesystem::absolute(std::filesystem::path(command_.output)).parent_path();
+        std::error_code ec;
+        int error = 0;
+        if (!std::filesystem::is_directory(folder, ec)) {
+            error = ENOENT;
+        } else if (::access(folder.c_str(), W_OK) != 0) {
+            error = errno;
+        }
+        if (error != 0) {
+            printError(std::string(MemoryExport::kFileUnavailable) + "\n" + command_.output + ": " +
+                       describeFileError(error));
+            finish(ExitCode::File);
+            return;
+        }
+    }
+#endif
     progressOnTerminal_ = isTerminal(stderr);
     link_.engine().beginMemoryRead();
     link_.memoryDownload().setObserver(this);
@@ -482,15 +506,18 @@ void CtlSession::writeDownload(const std::vector<MemoryRecord>& records) {
         return;
     }
     ReportFile file;
-    if (!file.open(QString::fromStdString(path))) {
+    if (!file.open(path)) {
         printError(std::string(MemoryExport::kFileUnavailable) + "\n" + path + ": " +
-                   file.errorText().toStdString());
+                   file.errorText());
         finish(ExitCode::File);
         return;
     }
-    const bool placed = !file.existed() || (command_.append ? file.seekToEnd() : file.truncate());
-    if (!placed || !file.writeLine(bytes)) {
-        printError(MemoryExport::writeFailureMessage(path, file.errorText().toStdString()));
+    // "Tak" appends; otherwise the new content replaces the old only once it
+    // is whole on the disk.
+    const bool written =
+        command_.append || !file.existed() ? file.writeLine(bytes) : file.replaceContents(bytes);
+    if (!written) {
+        printError(MemoryExport::writeFailureMessage(path, file.errorText()));
         finish(ExitCode::File);
         return;
     }
@@ -503,15 +530,13 @@ void CtlSession::writeDownload(const std::vector<MemoryRecord>& records) {
 void CtlSession::runRecord() {
     auto file = std::make_unique<ReportFile>();
     // As at the window's start-up: an existing file is appended to, no question.
-    if (!file->open(QString::fromStdString(command_.file)) ||
-        (file->existed() && !file->seekToEnd())) {
+    if (!file->open(command_.file)) {
         printError(std::string(RecordingRules::kFileUnavailable) + "\n" + command_.file + ": " +
-                   file->errorText().toStdString());
+                   file->errorText());
         finish(ExitCode::File);
         return;
     }
-    lineBuilder_.fileOpened();
-    recordFile_ = std::move(file);
+    recordFile_ = std::make_unique<RecordWriter>(std::move(file));
     link_.setRecordingInterval(command_.intervalSeconds);
     showStatusChanges();
     // The first line follows the first tick.
@@ -522,18 +547,12 @@ void CtlSession::writeRecordLine() {
     if (!recordFile_) {
         return;
     }
-    const RecordLineBuilder::Line line = lineBuilder_.next(
+    const RecordWriter::Result result = recordFile_->write(
         command_.columns, command_.format == ExportFormat::Csv,
         localDateTime(std::chrono::system_clock::now()), link_.data(), link_.linkUp());
-    if (recordFile_->writeLine(line.bytes)) {
-        lineBuilder_.written(line);
-        writeFailing_ = false;
-        return;
-    }
     // Once per streak of failed lines; recording goes on.
-    if (!writeFailing_) {
-        writeFailing_ = true;
-        printError(RecordingRules::writeFailureMessage(command_.file,
-                                                       recordFile_->errorText().toStdString()));
+    if (result == RecordWriter::Result::FailureBegins) {
+        printError(
+            RecordingRules::writeFailureMessage(command_.file, recordFile_->file().errorText()));
     }
 }

@@ -4,7 +4,6 @@
 #include "link/PanelLink.h"
 #include "protocol/MemoryDownload.h"
 #include "protocol/PanelReplyListener.h"
-#include "recording/RecordLineBuilder.h"
 
 #include <QObject>
 #include <QString>
@@ -14,7 +13,7 @@
 #include <optional>
 #include <string>
 
-class ReportFile;
+class RecordWriter;
 class TerminationSignals;
 
 // One run of tq820ctl: opens the port, drives the panel link through the
@@ -101,7 +100,5 @@ private:
 
     // record
     QTimer recordTimer_;
-    std::unique_ptr<ReportFile> recordFile_;
-    RecordLineBuilder lineBuilder_;
-    bool writeFailing_ = false;
+    std::unique_ptr<RecordWriter> recordFile_;
 };

@@ -2,6 +2,7 @@
 
 #include "cli/CtlCommandLine.h"
 #include "cli/CtlSession.h"
+#include "recording/FileSizeSignal.h"
 
 #include <QCoreApplication>
 #include <csignal>
@@ -9,11 +10,7 @@
 #include <variant>
 
 int main(int argc, char* argv[]) {
-    // A write past the file size limit fails with its own error, which the
-    // recording handles, instead of ending the program.
-#ifdef SIGXFSZ
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    ignoreFileSizeSignal();
     // A reader that goes away (watch | head) shows up as a failed write.
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);

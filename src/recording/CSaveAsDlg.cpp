@@ -20,10 +20,10 @@ const QString kAskAppend =
                    "wybierz Nie aby skasować poprzednią zawartość pliku.");
 
 void reportWriteFailure(QWidget* parent, const ReportFile& file) {
-    PolishMessageBox::inform(parent,
-                             QString::fromStdString(MemoryExport::writeFailureMessage(
-                                 file.path().toStdString(), file.errorText().toStdString())),
-                             QMessageBox::Critical);
+    PolishMessageBox::inform(
+        parent,
+        QString::fromStdString(MemoryExport::writeFailureMessage(file.path(), file.errorText())),
+        QMessageBox::Critical);
 }
 
 } // namespace
@@ -94,25 +94,27 @@ void CSaveAsDlg::accept() {
 
 bool CSaveAsDlg::exportRecords() {
     ReportFile file;
-    if (!file.open(fileName())) {
+    if (!file.open(fileName().toStdString())) {
         PolishMessageBox::inform(this, QString::fromUtf8(MemoryExport::kFileUnavailable),
                                  QMessageBox::Warning);
         return false;
     }
+    bool replace = false;
     if (file.existed()) {
         const std::optional<bool> append = PolishMessageBox::askExplicitly(this, kAskAppend);
         if (!append) {
             return false; // no answer: the file stays as it was
         }
-        if (!(*append ? file.seekToEnd() : file.truncate())) {
-            reportWriteFailure(this, file);
-            return false;
-        }
+        replace = !*append;
     }
     // All lines in one write: a failure leaves the file as it was before the
-    // export, never with half a line or half an export.
+    // export, never with half a line or half an export. Nie puts the new
+    // content beside the old and swaps them only once it is on the disk, so a
+    // full disk cannot leave the user with neither.
     const std::string bytes = MemoryExport::allLines(source, csvLayout);
-    if (!bytes.empty() && !file.writeLine(bytes)) {
+    const bool written =
+        replace ? file.replaceContents(bytes) : (bytes.empty() || file.writeLine(bytes));
+    if (!written) {
         reportWriteFailure(this, file);
         return false;
     }

@@ -95,13 +95,8 @@ void LiveRecorder::resumeRecordingAtStartup() {
 }
 
 bool LiveRecorder::openRecordFile(bool ask) {
-    const QString name = QString::fromStdString(settings.recordFileName);
-    // A stored name cut short at a zero byte would name another file.
-    if (name.contains(QChar(0))) {
-        return false;
-    }
     auto file = std::make_unique<ReportFile>();
-    if (!file->open(name)) {
+    if (!file->open(settings.recordFileName)) {
         return false;
     }
     if (file->existed()) {
@@ -112,13 +107,12 @@ bool LiveRecorder::openRecordFile(bool ask) {
         if (!append || shuttingDown) {
             return false;
         }
-        if (!(*append ? file->seekToEnd() : file->truncate())) {
+        // Lines always go at the end; Nie empties the file first.
+        if (!*append && !file->truncate()) {
             return false;
         }
     }
-    lineBuilder.fileOpened();
-    recordFile = std::move(file);
-    failing = false;
+    recordFile = std::make_unique<RecordWriter>(std::move(file));
     return true;
 }
 
@@ -127,22 +121,20 @@ void LiveRecorder::writeRecordLine() {
         return;
     }
     const LogFileSettings current = LogFileSettings::fromAppSettings(settings);
-    const RecordLineBuilder::Line line =
-        lineBuilder.next(current.columns, current.csv, localNow(), panel, linkUp && linkUp());
-    if (recordFile->writeLine(line.bytes)) {
-        lineBuilder.written(line);
-        failing = false;
+    const RecordWriter::Result result =
+        recordFile->write(current.columns, current.csv, localNow(), panel, linkUp && linkUp());
+    if (result == RecordWriter::Result::Written) {
         return;
     }
     ++lost;
-    if (failing) {
+    if (result != RecordWriter::Result::FailureBegins) {
         return;
     }
-    failing = true;
     ++streak;
+    const ReportFile& file = recordFile->file();
     streakMessage = QString::fromStdString(RecordingRules::writeFailureMessage(
-        QDir::toNativeSeparators(recordFile->path()).toStdString(),
-        recordFile->errorText().toStdString()));
+        QDir::toNativeSeparators(QString::fromStdString(file.path())).toStdString(),
+        file.errorText()));
     // Not from inside the tick: the box's own event loop keeps the timer
     // ticking, and the tick must return at once.
     QMetaObject::invokeMethod(

@@ -1,5 +1,7 @@
 #include "recording/Workbook.h"
 
+#include "recording/ReportFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,28 +20,13 @@ namespace Workbook {
 
 namespace {
 
+// The program's words for a system error.
 std::string describeErrno(int code) {
-    switch (code) {
-    case ENOSPC:
-        return "brak miejsca na dysku";
-    case EACCES:
-    case EPERM:
-        return "brak uprawnień";
-    case EROFS:
-        return "dysk jest tylko do odczytu";
-    case ENOENT:
-        return "plik lub folder nie istnieje";
-    case ENOTDIR:
-        return "ścieżka prowadzi przez coś, co nie jest folderem";
-    case EISDIR:
-        return "to jest folder, a nie plik";
-    case ENAMETOOLONG:
-        return "nazwa jest za długa";
-    case EFBIG:
-        return "plik jest za duży";
-    default:
-        return "błąd systemu nr " + std::to_string(code) + " (" + std::strerror(code) + ")";
-    }
+#ifndef _WIN32
+    return describeFileError(code);
+#else
+    return "błąd systemu nr " + std::to_string(code);
+#endif
 }
 
 std::string formatFor(const Column& c) {

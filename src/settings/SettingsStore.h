@@ -11,10 +11,6 @@
 // The key that holds every setting of the program, under the current user.
 inline constexpr const char* kSettingsKeyPath = "SOFTWARE\\Velmor\\TQ820v1.0";
 
-// Texts are exchanged with the store through a buffer of this many bytes,
-// terminator included.
-inline constexpr int kSettingsTextBufferSize = 256;
-
 // A stored window edge may overlap the screen border by this many pixels.
 inline constexpr int kScreenFitTolerance = 10;
 

@@ -38,65 +38,104 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refused{"NoCommand", {}, {}, "Brak polecenia."},
         Refused{"UnknownCommand", {"status"}, {}, "Nieznane polecenie: „status”."},
-        Refused{"OptionOfAnother", {"info"}, {{"count", "3"}},
+        Refused{"OptionOfAnother",
+                {"info"},
+                {{"count", "3"}},
                 "Opcja --count nie dotyczy polecenia info."},
-        Refused{"Twice", {"info"}, {{"port", "COM1"}, {"port", "COM2"}},
+        Refused{"Twice",
+                {"info"},
+                {{"port", "COM1"}, {"port", "COM2"}},
                 "Opcja --port została podana więcej niż raz."},
         Refused{"StrayWord", {"reset", "now"}, {}, "Zbędny argument: „now”."},
-        Refused{"PortOutOfRange", {"info"}, {{"port", "COM1025"}},
+        Refused{"PortOutOfRange",
+                {"info"},
+                {{"port", "COM1025"}},
                 "Nieprawidłowa wartość opcji --port: „COM1025”. Dozwolone: COM1 do COM1024."},
-        Refused{"CountZero", {"watch"}, {{"count", "0"}},
+        Refused{"CountZero",
+                {"watch"},
+                {{"count", "0"}},
                 "Nieprawidłowa wartość opcji --count: „0”. Dozwolone: liczba odczytów od 1."},
-        Refused{"IntervalAbove239", {"settings"}, {{"interval", "240"}},
+        Refused{"IntervalAbove239",
+                {"settings"},
+                {{"interval", "240"}},
                 "Interwał powinien zawierać się w przedziale od 1 do 239 minut."},
-        Refused{"IntervalZero", {"settings"}, {{"interval", "0"}},
+        Refused{"IntervalZero",
+                {"settings"},
+                {{"interval", "0"}},
                 "Interwał powinien zawierać się w przedziale od 1 do 239 minut."},
-        Refused{"IntervalWithMemoryOff", {"settings"}, {{"memory", "off"}, {"interval", "5"}},
+        Refused{"IntervalWithMemoryOff",
+                {"settings"},
+                {{"memory", "off"}, {"interval", "5"}},
                 "Opcja --interval wymaga zapisu do pamięci (nie z --memory off)."},
-        Refused{"MaxWindWithoutWind", {"settings"}, {{"layout", "thpw"}, {"max-wind", "on"}},
+        Refused{"MaxWindWithoutWind",
+                {"settings"},
+                {{"layout", "thpw"}, {"max-wind", "on"}},
                 "Zapis maksymalnej prędkości wiatru (--max-wind on) jest możliwy tylko w "
                 "układach thw, pw i w."},
-        Refused{"UnknownLayout", {"settings"}, {{"layout", "tp"}},
+        Refused{"UnknownLayout",
+                {"settings"},
+                {{"layout", "tp"}},
                 "Nieprawidłowa wartość opcji --layout: „tp”. Dozwolone: thpw, thw, pw, thp, th, "
                 "p, w."},
-        Refused{"EraseWithoutYes", {"erase"}, {},
+        Refused{"EraseWithoutYes",
+                {"erase"},
+                {},
                 "Usunięcie zawartości pamięci wymaga potwierdzenia: podaj --yes."},
-        Refused{"PowerSavingWord", {"power-saving", "yes"}, {},
+        Refused{"PowerSavingWord",
+                {"power-saving", "yes"},
+                {},
                 "Nieprawidłowy stan trybu oszczędzania energii: „yes”. Dozwolone: on, off."},
-        Refused{"ClockBothWays", {"clock"}, {{"set-now", ""}, {"set", "2026-01-01 00:00:00"}},
+        Refused{"ClockBothWays",
+                {"clock"},
+                {{"set-now", ""}, {"set", "2026-01-01 00:00:00"}},
                 "Podaj --set albo --set-now, nie obie."},
-        Refused{"ClockNoSuchDay", {"clock"}, {{"set", "2026-02-29 12:00:00"}},
+        Refused{"ClockNoSuchDay",
+                {"clock"},
+                {{"set", "2026-02-29 12:00:00"}},
                 "Nieprawidłowa wartość opcji --set: „2026-02-29 12:00:00”. Dozwolone: data i czas "
                 "RRRR-MM-DD GG:MM:SS."},
-        Refused{"WorkbookToTerminal", {"download"}, {{"format", "xlsx"}},
+        Refused{"WorkbookToTerminal",
+                {"download"},
+                {{"format", "xlsx"}},
                 "Arkusz (xlsx) wymaga pliku: podaj -o PLIK."},
-        Refused{"AppendToWorkbook", {"download"}, {{"output", "a.xlsx"}, {"append", ""}},
+        Refused{"AppendToWorkbook",
+                {"download"},
+                {{"output", "a.xlsx"}, {"append", ""}},
                 "Opcja --append dotyczy tylko pliku tekstowego albo CSV (-o PLIK)."},
-        Refused{"RecordWithoutFile", {"record"}, {},
+        Refused{"RecordWithoutFile",
+                {"record"},
+                {},
                 "Polecenie record wymaga pliku: podaj --file PLIK."},
-        Refused{"RecordBadInterval", {"record"}, {{"file", "a.txt"}, {"interval", "24:00:00"}},
+        Refused{"RecordBadInterval",
+                {"record"},
+                {{"file", "a.txt"}, {"interval", "24:00:00"}},
                 "Nieprawidłowa wartość opcji --interval: „24:00:00”. Dozwolone: czas "
                 "GG:MM:SS."},
-        Refused{"RecordUnknownColumn", {"record"}, {{"file", "a"}, {"columns", "temperature,rain"}},
+        Refused{"RecordUnknownColumn",
+                {"record"},
+                {{"file", "a"}, {"columns", "temperature,rain"}},
                 "Nieprawidłowa wartość opcji --columns: „temperature,rain”. Dozwolone: "
                 "temperature, pressure, humidity, speed, direction, rozdzielone przecinkami."},
-        Refused{"RecordNoColumn", {"record"}, {{"file", "a"}, {"columns", ""}},
+        Refused{"RecordNoColumn",
+                {"record"},
+                {{"file", "a"}, {"columns", ""}},
                 "Wybierz przynajmniej jedną wielkość do zapisu"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CtlCommand, AcceptedCommandLinesCarryTheirValues) {
-    const auto record = std::get<CtlCommand>(interpret(
-        {"record"},
-        {{"file", "pomiary.CSV"}, {"interval", "01:00:30"}, {"columns", "direction,pressure"},
-         {"port", "com7"}}));
+    const auto record =
+        std::get<CtlCommand>(interpret({"record"}, {{"file", "pomiary.CSV"},
+                                                    {"interval", "01:00:30"},
+                                                    {"columns", "direction,pressure"},
+                                                    {"port", "com7"}}));
     EXPECT_EQ(record.verb, CtlVerb::Record);
     EXPECT_EQ(record.port, 7);
     EXPECT_EQ(record.format, ExportFormat::Csv) << "the name's ending chooses the list";
     EXPECT_EQ(record.intervalSeconds, 3630);
     EXPECT_EQ(record.columns, (RecordColumns{false, true, false, false, true}));
 
-    const auto zero = std::get<CtlCommand>(
-        interpret({"record"}, {{"file", "a.txt"}, {"interval", "00:00:00"}}));
+    const auto zero =
+        std::get<CtlCommand>(interpret({"record"}, {{"file", "a.txt"}, {"interval", "00:00:00"}}));
     EXPECT_EQ(zero.intervalSeconds, 1) << "as the recording dialog corrects it";
 
     const auto download = std::get<CtlCommand>(interpret({"download"}, {{"output", "p.xlsx"}}));
@@ -146,24 +185,34 @@ TEST_P(SettingsWrites, FollowTheDialog) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, SettingsWrites,
     ::testing::Values(
-        SettingsCase{"IntervalKeepsLayout", {{"interval", "15"}}, 10, 0x48, SettingsWrite{15, 0x48}},
-        SettingsCase{"OffWritesZeroAndTheLayout", {{"memory", "off"}}, 10, 0x20,
-                     SettingsWrite{0, 0x20}},
-        SettingsCase{"OnKeepsThePanelsInterval", {{"layout", "w"}}, 30, 0x10,
-                     SettingsWrite{30, 0x20}},
-        SettingsCase{"TickKeptForAWindLayout", {{"layout", "thw"}}, 5, 0x28,
-                     SettingsWrite{5, 0x68}},
-        SettingsCase{"TickDroppedForTheFullLayout", {{"layout", "thpw"}}, 5, 0x28,
-                     SettingsWrite{5, 0x10}},
-        SettingsCase{"MaxWindOnThePanelsLayout", {{"max-wind", "on"}}, 5, 0x40,
-                     SettingsWrite{5, 0x48}},
-        SettingsCase{"MaxWindRefusedForThePanelsLayout", {{"max-wind", "on"}}, 5, 0x00,
+        SettingsCase{
+            "IntervalKeepsLayout", {{"interval", "15"}}, 10, 0x48, SettingsWrite{15, 0x48}},
+        SettingsCase{
+            "OffWritesZeroAndTheLayout", {{"memory", "off"}}, 10, 0x20, SettingsWrite{0, 0x20}},
+        SettingsCase{
+            "OnKeepsThePanelsInterval", {{"layout", "w"}}, 30, 0x10, SettingsWrite{30, 0x20}},
+        SettingsCase{
+            "TickKeptForAWindLayout", {{"layout", "thw"}}, 5, 0x28, SettingsWrite{5, 0x68}},
+        SettingsCase{
+            "TickDroppedForTheFullLayout", {{"layout", "thpw"}}, 5, 0x28, SettingsWrite{5, 0x10}},
+        SettingsCase{
+            "MaxWindOnThePanelsLayout", {{"max-wind", "on"}}, 5, 0x40, SettingsWrite{5, 0x48}},
+        SettingsCase{"MaxWindRefusedForThePanelsLayout",
+                     {{"max-wind", "on"}},
+                     5,
+                     0x00,
                      std::string("Zapis maksymalnej prędkości wiatru (--max-wind on) jest możliwy "
                                  "tylko w układach thw, pw i w.")},
-        SettingsCase{"NotRecordingNeedsAnInterval", {{"memory", "on"}}, 0, 0x00,
+        SettingsCase{"NotRecordingNeedsAnInterval",
+                     {{"memory", "on"}},
+                     0,
+                     0x00,
                      std::string("Interwał powinien zawierać się w przedziale od 1 do 239 minut.\n"
                                  "Podaj --interval MINUTY.")},
-        SettingsCase{"UnknownByteNeedsALayout", {{"interval", "5"}}, 5, 0x7A,
+        SettingsCase{"UnknownByteNeedsALayout",
+                     {{"interval", "5"}},
+                     5,
+                     0x7A,
                      std::string("Panel ma nieznany układ zapisu (bajt 0x7A): podaj --layout.")}),
     [](const auto& info) { return std::string(info.param.name); });
 

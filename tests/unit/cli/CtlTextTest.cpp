@@ -50,8 +50,10 @@ TEST(CtlText, TerminalForms) {
     EXPECT_EQ(CtlText::terminalLine(cp1250::fromUtf8("Wilgotność\t45.0      \r\n")),
               "Wilgotność\t45.0");
     EXPECT_EQ(CtlText::progressText(0), "Odczyt pamięci: [..............................]    0 B");
-    EXPECT_EQ(CtlText::progressText(1024), "Odczyt pamięci: [###############...............] 1024 B");
-    EXPECT_EQ(CtlText::progressText(4000), "Odczyt pamięci: [##############################] 4000 B");
+    EXPECT_EQ(CtlText::progressText(1024),
+              "Odczyt pamięci: [###############...............] 1024 B");
+    EXPECT_EQ(CtlText::progressText(4000),
+              "Odczyt pamięci: [##############################] 4000 B");
     EXPECT_EQ(CtlText::withoutQuestion("Zegar został ustawiony.\nChcesz zresetować panel teraz?"),
               "Zegar został ustawiony.");
     EXPECT_EQ(CtlText::withoutQuestion("Panel został zresetowany"), "Panel został zresetowany");

@@ -60,7 +60,8 @@ namespace fs = std::filesystem;
 // Lock files as the serial driver writes them (pid, program, host) and as
 // older programs do (a padded pid alone).
 TEST(PortHolder, NamesTheProgramOfTheLockFile) {
-    const fs::path folder = fs::temp_directory_path() / ("tq820-locks-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("tq820-locks-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const std::vector<std::string> folders{(folder / "none").string(), folder.string()};
@@ -81,10 +82,10 @@ TEST(PortHolder, NamesTheProgramOfTheLockFile) {
     EXPECT_FALSE(portHolder("/dev/ttyS1", folders).has_value());
     EXPECT_FALSE(portHolder("/dev/ttyS2", folders).has_value());
 
-    EXPECT_EQ(portOpenFailureExplanation(PortOpenFailure::InUse, "/dev/pts/7",
-                                         PortHolder{4242, "tq820"}),
-              "Urządzenie /dev/pts/7 jest używane przez program tq820 (PID 4242). Zamknij ten "
-              "program i spróbuj ponownie.");
+    EXPECT_EQ(
+        portOpenFailureExplanation(PortOpenFailure::InUse, "/dev/pts/7", PortHolder{4242, "tq820"}),
+        "Urządzenie /dev/pts/7 jest używane przez program tq820 (PID 4242). Zamknij ten "
+        "program i spróbuj ponownie.");
     fs::remove_all(folder);
 }
 

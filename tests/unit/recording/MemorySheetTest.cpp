@@ -51,8 +51,8 @@ TEST(MemorySheet, TheListsColumnsTypedWithUnknownValuesEmpty) {
     lastYear.day = 31;
     lastYear.hour = 23;
     lastYear.minute = 50;
-    EXPECT_EQ(sheet.rows[0], (std::vector<Cell>{1.0, lastYear, -5.7, Empty{}, 1013.2, Empty{},
-                                                Empty{}}));
+    EXPECT_EQ(sheet.rows[0],
+              (std::vector<Cell>{1.0, lastYear, -5.7, Empty{}, 1013.2, Empty{}, Empty{}}));
     EXPECT_EQ(sheet.rows[1][0], Cell(2.0));
     EXPECT_EQ(sheet.rows[1][5], Cell(270.0));
     EXPECT_EQ(sheet.rows[1][6], Cell(Empty{})) << "speed 2047 is \"Brak rekordu\"";
@@ -61,9 +61,10 @@ TEST(MemorySheet, TheListsColumnsTypedWithUnknownValuesEmpty) {
 class WorkbookFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("tq820-workbook-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            std::filesystem::temp_directory_path() /
+            ("tq820-workbook-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
