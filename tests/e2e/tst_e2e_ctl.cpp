@@ -245,6 +245,10 @@ void TestE2eCtl::subcommands_data() {
                                   << QStringList{"power-saving", "--port", "%port"} << 4
                                   << QString() << QStringLiteral("Nie można odczytać ustawień\n")
                                   << nothing;
+    // A write the panel does not acknowledge.
+    QTest::newRow("silent-panel-reset")
+        << QStringList{"silent on"} << QStringList{"reset", "--port", "%port"} << 4 << QString()
+        << QStringLiteral("Błąd przy próbie resetu panelu\n") << nothing;
     QTest::newRow("bad-option")
         << none << QStringList{"settings", "--interval", "240", "--port", "%port"} << 2 << QString()
         << QStringLiteral("tq820ctl: Interwał powinien zawierać się w przedziale od 1 do 239 "
