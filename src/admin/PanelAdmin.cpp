@@ -55,6 +55,7 @@ void PanelAdmin::recordingSettings() {
 void PanelAdmin::memoryRead() {
     if (!memoryDlg) {
         memoryDlg = std::make_unique<CMemoryDlg>(engine.memoryDownload(), window);
+        memoryDlg->setChartHandler(memoryChartHandler);
     }
     engine.beginMemoryRead(); // resets the download and asks for the firmware version
     memoryDlg->startReading();
@@ -66,4 +67,11 @@ void PanelAdmin::reset() {
 
 void PanelAdmin::erase() {
     engine.requestErase();
+}
+
+void PanelAdmin::setMemoryChartHandler(MemoryChartHandler handler) {
+    memoryChartHandler = std::move(handler);
+    if (memoryDlg) {
+        memoryDlg->setChartHandler(memoryChartHandler);
+    }
 }

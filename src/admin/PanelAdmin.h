@@ -1,6 +1,11 @@
 #pragma once
 
+#include "protocol/DateTimeRecord.h"
+#include "protocol/MemoryRecord.h"
+
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CDateTimeDlg;
 class CMemoryDlg;
@@ -34,6 +39,11 @@ public:
     void reset();
     void erase();
 
+    // What the memory dialog's "Wykres" does with the downloaded records.
+    using MemoryChartHandler =
+        std::function<void(const std::vector<MemoryRecord>&, const DateTimeRecord&)>;
+    void setMemoryChartHandler(MemoryChartHandler handler);
+
 private:
     QWidget* window;
     const PanelData& data;
@@ -43,4 +53,5 @@ private:
     std::unique_ptr<CPowerSaveDlg> powerSaveDlg;
     std::unique_ptr<CRecordingDlg> recordingDlg;
     std::unique_ptr<CMemoryDlg> memoryDlg;
+    MemoryChartHandler memoryChartHandler;
 };

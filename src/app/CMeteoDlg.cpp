@@ -101,6 +101,11 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
             }
         }
     });
+    panelAdmin.setMemoryChartHandler(
+        [this](const std::vector<MemoryRecord>& records, const DateTimeRecord& downloadedAt) {
+            showCharts();
+            chartWnd->showPanelRecords(CChartWnd::rowsOfMemory(records, downloadedAt));
+        });
     connect(&recorder, &LiveRecorder::recordingChanged, this,
             [this] { panelLink.setRecordingInterval(recorder.intervalWhileRecording()); });
 
@@ -365,10 +370,11 @@ void CMeteoDlg::onReading(const Reading& reading) {
 
 void CMeteoDlg::showCharts(std::optional<TimeSpan> span) {
     if (chartWnd == nullptr) {
-        chartWnd = new CChartWnd(chartSource, this);
+        chartWnd = std::make_unique<CChartWnd>(chartSource);
+        chartWnd->setWindowIcon(windowIcon());
         const WindowRect& r = appSettings.chartRect;
         chartWnd->setGeometry(r.left, r.top, r.width(), r.height());
-        connect(chartWnd, &CChartWnd::closed, this, &CMeteoDlg::storeChartSettings);
+        connect(chartWnd.get(), &CChartWnd::closed, this, &CMeteoDlg::storeChartSettings);
     }
     std::array<Colour, 5> text{};
     std::array<Colour, 5> background{};

@@ -62,7 +62,7 @@ public:
     // "Wykresy": opens the chart window (once; later it is raised) on its
     // remembered range, or on `span` when given.
     void showCharts(std::optional<TimeSpan> span = std::nullopt);
-    CChartWnd* chartWindow() const { return chartWnd; }
+    CChartWnd* chartWindow() const { return chartWnd.get(); }
     // Where the chart window reads the history from; none: it shows the
     // readings since it opened.
     void setChartSource(std::shared_ptr<ChartSource> source) { chartSource = std::move(source); }
@@ -119,5 +119,7 @@ private:
     PanelAdmin panelAdmin; // after the link: its dialogs observe the link's objects
     LiveRecorder recorder;
     std::shared_ptr<ChartSource> chartSource;
-    CChartWnd* chartWnd = nullptr; // a window of its own, owned as a child
+    // A top-level window of its own, so that the memory dialog, modal to
+    // this window, does not block it.
+    std::unique_ptr<CChartWnd> chartWnd;
 };

@@ -2,10 +2,14 @@
 
 #include "charts/CRangeDlg.h"
 #include "charts/ChartBand.h"
+#include "charts/ChartSheet.h"
 #include "charts/ChartTable.h"
 #include "charts/ChartTableModel.h"
 #include "charts/ChartThinning.h"
+#include "recording/MemoryRecordTime.h"
+#include "recording/Workbook.h"
 #include "text/Cp1250.h"
+#include "widgets/DateTimeConversion.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QButtonGroup>
@@ -535,6 +539,36 @@ void CChartWnd::addReading(const Reading& reading) {
     liveDirty_ = true;
 }
 
+void CChartWnd::showPanelRecords(std::vector<ChartRow> records) {
+    std::sort(records.begin(), records.end(),
+              [](const ChartRow& a, const ChartRow& b) { return a.utc < b.utc; });
+    downloaded_ = std::move(records);
+    if (downloaded_.empty()) {
+        redraw();
+        return;
+    }
+    // The records' range with a little room on each side, at least an hour.
+    const std::int64_t from = downloaded_.front().utc;
+    const std::int64_t to = downloaded_.back().utc + 1;
+    const std::int64_t margin = std::max<std::int64_t>((to - from) / 20, 1800);
+    showSpan({from - margin, to + margin});
+}
+
+std::vector<ChartRow> CChartWnd::rowsOfMemory(const std::vector<MemoryRecord>& records,
+                                              const DateTimeRecord& downloadedAt) {
+    std::vector<ChartRow> rows;
+    rows.reserve(records.size());
+    for (const MemoryRecord& r : records) {
+        const auto t = memoryRecordTime(r.timeText, downloadedAt);
+        if (!t) {
+            continue;
+        }
+        const QDateTime local(QDate(t->year, t->month, t->day), QTime(t->hour, t->minute));
+        rows.push_back(panelRecordRow(r, local.toSecsSinceEpoch(), local.offsetFromUtc()));
+    }
+    return rows;
+}
+
 void CChartWnd::onLiveTick() {
     if (!liveDirty_ || !isVisible()) {
         return;
@@ -573,10 +607,13 @@ void CChartWnd::redraw() {
             ->setRange(static_cast<double>(view_.from), static_cast<double>(view_.to));
         QVector<double> recordKeys;
         QVector<double> recordValues;
-        for (const ChartRow& r : records_) {
-            if (r.utc >= view_.from && r.utc < view_.to && r.values[q].known()) {
-                recordKeys.push_back(static_cast<double>(r.utc));
-                recordValues.push_back(std::clamp<double>(r.values[q].mean, p.clipLow, p.clipHigh));
+        for (const auto* set : {&records_, &downloaded_}) {
+            for (const ChartRow& r : *set) {
+                if (r.utc >= view_.from && r.utc < view_.to && r.values[q].known()) {
+                    recordKeys.push_back(static_cast<double>(r.utc));
+                    recordValues.push_back(
+                        std::clamp<double>(r.values[q].mean, p.clipLow, p.clipHigh));
+                }
             }
         }
         recordDots_[q]->setData(recordKeys, recordValues, true);
@@ -630,7 +667,8 @@ void CChartWnd::redraw() {
         cursorLines_[i]->point1->setCoords(cursor_, 0);
         cursorLines_[i]->point2->setCoords(cursor_, 1);
     }
-    if (rows_.empty() && records_.empty() && !loading_ && message_->isHidden()) {
+    if (rows_.empty() && records_.empty() && downloaded_.empty() && !loading_ &&
+        message_->isHidden()) {
         message_->setText(QStringLiteral("Brak pomiarów w tym zakresie."));
         message_->show();
     } else if (!rows_.empty() &&
@@ -783,6 +821,31 @@ bool CChartWnd::saveChart(const QString& path, QString& error) {
 }
 
 bool CChartWnd::saveData(const QString& path, QString& error) {
+    const auto first =
+        std::lower_bound(rows_.begin(), rows_.end(), view_.from,
+                         [](const ChartRow& r, std::int64_t t) { return r.utc < t; });
+    const auto last = std::lower_bound(first, rows_.end(), view_.to,
+                                       [](const ChartRow& r, std::int64_t t) { return r.utc < t; });
+    if (QFileInfo(path).suffix().compare(QStringLiteral("xlsx"), Qt::CaseInsensitive) == 0) {
+        std::vector<DateTimeRecord> times;
+        times.reserve(static_cast<std::size_t>(last - first));
+        for (auto it = first; it != last; ++it) {
+            const QDateTime t =
+                QDateTime::fromSecsSinceEpoch(it->utc, Qt::OffsetFromUTC, it->offset);
+            times.push_back(toDateTimeRecord(t.date(), t.time()));
+        }
+        const std::string cause = Workbook::write(
+            chartSheet(std::span<const ChartRow>(rows_.data() + (first - rows_.begin()),
+                                                 static_cast<std::size_t>(last - first)),
+                       times),
+            path.toStdString());
+        if (!cause.empty()) {
+            error = QStringLiteral("Nie można zapisać pliku %1: %2")
+                        .arg(QDir::toNativeSeparators(path), QString::fromStdString(cause));
+            return false;
+        }
+        return true;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = QStringLiteral("Nie można zapisać pliku %1: %2")
@@ -790,10 +853,8 @@ bool CChartWnd::saveData(const QString& path, QString& error) {
         return false;
     }
     std::string text = csvHeader();
-    for (const ChartRow& row : rows_) {
-        if (row.utc < view_.from || row.utc >= view_.to) {
-            continue;
-        }
+    for (auto it = first; it != last; ++it) {
+        const ChartRow& row = *it;
         const QDateTime t = QDateTime::fromSecsSinceEpoch(row.utc, Qt::OffsetFromUTC, row.offset);
         text += csvLine(t.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss")).toStdString(), row);
     }
@@ -846,8 +907,10 @@ void CChartWnd::chooseChartFile() {
 }
 
 void CChartWnd::chooseDataFile() {
-    const QString path = chooseFile(this, QStringLiteral("Zapisz dane"),
-                                    {QStringLiteral("Lista CSV (*.csv)")}, {QStringLiteral("csv")});
+    const QString path = chooseFile(
+        this, QStringLiteral("Zapisz dane"),
+        {QStringLiteral("Skoroszyt Excel (*.xlsx)"), QStringLiteral("Lista CSV (*.csv)")},
+        {QStringLiteral("xlsx"), QStringLiteral("csv")});
     QString error;
     if (!path.isEmpty() && !saveData(path, error)) {
         PolishMessageBox::inform(this, error, QMessageBox::Warning);

@@ -3,6 +3,8 @@
 #include "charts/ChartRange.h"
 #include "charts/ChartRows.h"
 #include "display/Colour.h"
+#include "protocol/DateTimeRecord.h"
+#include "protocol/MemoryRecord.h"
 #include "protocol/Reading.h"
 
 #include <QPointer>
@@ -55,6 +57,13 @@ public:
 
     // A reading of the running link.
     void addReading(const Reading& reading);
+
+    // Records just downloaded from the panel's memory, drawn as points and
+    // shown over their range.
+    void showPanelRecords(std::vector<ChartRow> records);
+    // The memory dialog's records at their local times (MemoryRecordTime).
+    static std::vector<ChartRow> rowsOfMemory(const std::vector<MemoryRecord>& records,
+                                              const DateTimeRecord& downloadedAt);
 
     // The cursor's moment (NaN: none) and the readout line under the plots.
     double cursor() const { return cursor_; }
@@ -124,7 +133,8 @@ private:
     int generation_ = 0;
     std::vector<ChartRow> rows_;
     std::vector<ChartRow> records_;
-    std::vector<ChartRow> live_; // at most one a second, since the window opened
+    std::vector<ChartRow> live_;       // at most one a second, since the window opened
+    std::vector<ChartRow> downloaded_; // records of the memory dialog
     double cursor_ = std::numeric_limits<double>::quiet_NaN();
     bool liveDirty_ = false;
     QTimer liveTimer_;

@@ -255,7 +255,10 @@ void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("items");
     QTest::newRow("Program") << "Program" << QStringList{"Odinstaluj", "Zamknij"};
-    QTest::newRow("Widok") << "Widok" << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu"};
+    // "Wykresy" after a separator (an action without text).
+    QTest::newRow("Widok") << "Widok"
+                           << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu", "",
+                                          "Wykresy"};
     QTest::newRow("Ustawienia") << "Ustawienia"
                                 << QStringList{"Port szeregowy", "Rejestracja do pliku"};
     QTest::newRow("Panel") << "Panel"

@@ -168,9 +168,9 @@ private slots:
         QVERIFY(w.load(QStringLiteral("rangeHour")));
         QTemporaryDir dir;
         QString error;
-        for (const char* name : {"wykres.png", "wykres.pdf", "dane.csv"}) {
+        for (const char* name : {"wykres.png", "wykres.pdf", "dane.csv", "dane.xlsx"}) {
             const QString path = dir.filePath(QString::fromLatin1(name));
-            const bool ok = path.endsWith(QStringLiteral(".csv")) ? w.wnd->saveData(path, error)
+            const bool ok = path.contains(QStringLiteral("dane")) ? w.wnd->saveData(path, error)
                                                                   : w.wnd->saveChart(path, error);
             QVERIFY2(ok, qPrintable(error));
             QVERIFY(QFileInfo(path).size() > 1000);
@@ -187,8 +187,37 @@ private slots:
         const QByteArray first = csv.readLine();
         QVERIFY2(first.startsWith("2026.06.09 11:00:00,"), first.constData());
         QCOMPARE(first.count(','), 9);
+        QFile workbook(dir.filePath(QStringLiteral("dane.xlsx")));
+        QVERIFY(workbook.open(QIODevice::ReadOnly));
+        QCOMPARE(workbook.read(2), QByteArray("PK"));
         QVERIFY(!w.wnd->saveData(dir.filePath(QStringLiteral("no/such/folder/dane.csv")), error));
         QVERIFY(error.startsWith(QStringLiteral("Nie można zapisać pliku")));
+    }
+
+    // The memory dialog's records: at their local times in the year of the
+    // download (the one before for December's, downloaded in January), and
+    // the view over them.
+    void downloadedRecordsAreShown() {
+        MemoryRecord a;
+        a.timeText = "12-31 23:30";
+        a.hasTempHum = true;
+        a.temperatureTenths = -55;
+        a.humidityTenths = 900;
+        MemoryRecord b = a;
+        b.timeText = "01-01 00:30";
+        b.temperatureTenths = -61;
+        MemoryRecord bad = a;
+        bad.timeText = "04-31 10:00"; // no such day: left out
+        const auto rows =
+            CChartWnd::rowsOfMemory({a, b, bad}, DateTimeRecord{2026, 1, 4, 1, 8, 0, 0, 0});
+        QCOMPARE(rows.size(), std::size_t{2});
+        QCOMPARE(rows[0].utc, QDateTime(QDate(2025, 12, 31), QTime(23, 30)).toSecsSinceEpoch());
+        QCOMPARE(rows[1].utc - rows[0].utc, std::int64_t{3600});
+        Window w;
+        QVERIFY(w.load(QStringLiteral("rangeDay")));
+        w.wnd->showPanelRecords(rows);
+        QVERIFY(w.wnd->view().from < rows[0].utc && w.wnd->view().to > rows[1].utc);
+        QCOMPARE(w.wnd->range(), ChartRange::Custom);
     }
 
     // Bad input: nothing, a broken history, a range in the future, ten years,

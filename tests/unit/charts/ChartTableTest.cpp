@@ -1,5 +1,7 @@
 #include "charts/ChartTable.h"
 
+#include "charts/ChartSheet.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,6 +24,42 @@ TEST(ChartTable, ReadoutAndCells) {
     }
     EXPECT_EQ(cells, (std::vector<std::string>{"-5.3", "???", "45.3", "3.4", "270", "7.9", "-15.3",
                                                "-10.3", "3"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChartSheet, NumbersDateTimesAndEmptyCells) {
+    ChartRow r;
+    r.seconds = 1;
+    r[Quantity::TEMP] = Band::of(21.5);
+    r[Quantity::RH] = Band::of(50.0);
+    const DateTimeRecord at{2026, 6, 2, 9, 14, 5, 7, 0};
+    const Workbook::Sheet sheet =
+        chartSheet(std::vector<ChartRow>{r}, std::vector<DateTimeRecord>{at});
+    ASSERT_EQ(sheet.columns.size(), 10u);
+    EXPECT_EQ(sheet.columns[0].type, Workbook::ColumnType::DateTime);
+    EXPECT_TRUE(sheet.columns[0].seconds);
+    EXPECT_EQ(sheet.columns[1].title, "Temperatura °C");
+    ASSERT_EQ(sheet.rows.size(), 1u);
+    const auto& cells = sheet.rows[0];
+    EXPECT_EQ(std::get<DateTimeRecord>(cells[0]), at);
+    EXPECT_EQ(std::get<double>(cells[1]), 21.5);                    // whole tenths, not 21.5000003
+    EXPECT_TRUE(std::holds_alternative<Workbook::Empty>(cells[2])); // pressure unknown
+    EXPECT_EQ(std::get<double>(cells[7]), 10.6); // the dew point, rounded to tenths
+}
+
+TEST(ChartSheet, PanelRecordsLeaveSpecialCodesUnknown) {
+    MemoryRecord m;
+    m.hasTempHum = true;
+    m.temperatureTenths = 215;
+    m.humidityTenths = 1021; // "Błąd kalibracji"
+    const ChartRow row = panelRecordRow(m, 1000, 3600);
+    EXPECT_EQ(row.seconds, 0);
+    EXPECT_FLOAT_EQ(row[Quantity::TEMP].mean, 21.5F);
+    EXPECT_FALSE(row[Quantity::RH].known());
+    EXPECT_FALSE(row[Quantity::PRESS].known());
 }
 
 } // namespace
