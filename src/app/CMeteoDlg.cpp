@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -373,7 +374,14 @@ void CMeteoDlg::showCharts(std::optional<TimeSpan> span) {
         chartWnd = std::make_unique<CChartWnd>(chartSource);
         chartWnd->setWindowIcon(windowIcon());
         const WindowRect& r = appSettings.chartRect;
-        chartWnd->setGeometry(r.left, r.top, r.width(), r.height());
+        const QRect rect(r.left, r.top, r.width(), r.height());
+        // A place on no screen (a monitor gone since) gives way to the
+        // window's default place on the main window's screen.
+        if (QGuiApplication::screenAt(rect.center()) != nullptr) {
+            chartWnd->setGeometry(rect);
+        } else {
+            chartWnd->resize(rect.size().boundedTo(screen()->availableSize()));
+        }
         connect(chartWnd.get(), &CChartWnd::closed, this, &CMeteoDlg::storeChartSettings);
     }
     std::array<Colour, 5> text{};

@@ -8,6 +8,8 @@
 #include "text/Cp1250.h"
 
 #include <QDateTime>
+#include <QDateTimeEdit>
+#include <QDialog>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -217,6 +219,36 @@ private slots:
         QVERIFY(w.load(QStringLiteral("rangeDay")));
         w.wnd->showPanelRecords(rows);
         QVERIFY(w.wnd->view().from < rows[0].utc && w.wnd->view().to > rows[1].utc);
+        QCOMPARE(w.wnd->range(), ChartRange::Custom);
+    }
+
+    // "Zakres…": a range of its own; an end before the start is refused.
+    void customRange() {
+        Window w;
+        QVERIFY(w.load(QStringLiteral("rangeDay")));
+        ModalAnswerer answers;
+        const QDateTime from = QDateTime::fromSecsSinceEpoch(kNow - 3 * 86400);
+        const auto setRange = [](QDateTime a, QDateTime b) {
+            return [a, b](QWidget* dialog) {
+                dialog->findChild<QDateTimeEdit*>(QStringLiteral("fromEdit"))->setDateTime(a);
+                dialog->findChild<QDateTimeEdit*>(QStringLiteral("toEdit"))->setDateTime(b);
+                saveScreenshot(dialog, QStringLiteral("charts_range_dialog"));
+                ModalAnswerer::click(QStringLiteral("okButton"))(dialog);
+            };
+        };
+        answers.add(setRange(from, from.addSecs(-60)));
+        // The dialog stays open under the warning: answer it again from there.
+        answers.add([&](QWidget* warning) {
+            ModalAnswerer::click(QStringLiteral("okButton"))(warning);
+            setRange(from, from.addSecs(6 * 3600))(
+                w.wnd->findChild<QDialog*>(QStringLiteral("rangeDlg")));
+        });
+        QTest::mouseClick(w.wnd->findChild<QPushButton*>(QStringLiteral("rangeCustom")),
+                          Qt::LeftButton);
+        QCOMPARE(answers.pending(), 0);
+        QCOMPARE(answers.seen.value(1),
+                 QStringLiteral("Początek zakresu musi być wcześniej niż jego koniec."));
+        QCOMPARE(w.wnd->view(), (TimeSpan{kNow - 3 * 86400, kNow - 3 * 86400 + 6 * 3600}));
         QCOMPARE(w.wnd->range(), ChartRange::Custom);
     }
 
