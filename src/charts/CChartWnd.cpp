@@ -267,7 +267,9 @@ void CChartWnd::buildPlots() {
     plot_->setPlottingHint(QCP::phFastPolylines, true);
     auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
     ticker->setDateTimeSpec(Qt::LocalTime);
-    plot_->setLocale(QLocale(QLocale::Polish, QLocale::Poland));
+    // Numbers with a decimal point, as the tiles, the readout and the table
+    // show them; the dates are all digits.
+    plot_->setLocale(QLocale::c());
     auto group = new QCPMarginGroup(plot_);
     for (std::size_t i = 0; i < kPlots.size(); ++i) {
         const PlotSetup& p = kPlots[i];
@@ -321,9 +323,15 @@ void CChartWnd::buildPlots() {
     speedMax_ = plot_->addGraph(speed->axis(QCPAxis::atBottom), speed->axis(QCPAxis::atLeft));
     speedMax_->setName(QStringLiteral("Prędkość maks."));
 
-    // A legend for the temperature plot's three lines.
+    // A legend for the temperature plot's three lines, in a row of its own
+    // above the plots: inside one it would hide the latest values.
     plot_->legend = new QCPLegend;
-    temperature->insetLayout()->addElement(plot_->legend, Qt::AlignTop | Qt::AlignRight);
+    plot_->plotLayout()->insertRow(0);
+    plot_->plotLayout()->addElement(0, 0, plot_->legend);
+    plot_->plotLayout()->setRowStretchFactor(0, 0.001);
+    plot_->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    plot_->legend->setBorderPen(Qt::NoPen);
+    plot_->legend->setMargins(QMargins(0, 0, 0, 0));
     plot_->legend->setLayer(QStringLiteral("legend"));
     plot_->legend->setVisible(true);
     means_[0]->setName(QStringLiteral("Temperatura"));
