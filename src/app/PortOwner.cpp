@@ -1,16 +1,21 @@
 #include "app/PortOwner.h"
 
-#include "link/CComPort.h"
 #include "app/CPortDlg.h"
+#include "link/CComPort.h"
+#include "link/PortOpenFailure.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QPointer>
 
 namespace {
 
-void reportOpenFailure(PortOwner& owner, int portNumber) {
+// The headline comes first; the cause and its remedy follow below it.
+void reportOpenFailure(PortOwner& owner, int portNumber, const CComPort& port) {
     PolishMessageBox::inform(owner.dialogParent(),
-                             QStringLiteral("Nie można otworzyć portu COM%1").arg(portNumber));
+                             QString::fromStdString(portOpenFailureHeadline(portNumber)),
+                             QMessageBox::NoIcon,
+                             QString::fromStdString(portOpenFailureExplanation(
+                                 port.lastOpenFailure(), port.devicePath())));
 }
 
 } // namespace
@@ -42,9 +47,9 @@ void choosePort(PortOwner& owner) {
             owner.setPortNumberSetting(chosen);
             return;
         }
-        port.reset();
         owner.setPortNumberSetting(0);
-        reportOpenFailure(owner, chosen);
+        reportOpenFailure(owner, chosen, *port);
+        port.reset();
     }
 }
 
@@ -56,8 +61,8 @@ void openPortAtStartup(PortOwner& owner) {
             owner.setPort(std::move(port));
             return;
         }
+        reportOpenFailure(owner, stored, *port);
         port.reset();
-        reportOpenFailure(owner, stored);
     }
     choosePort(owner);
 }

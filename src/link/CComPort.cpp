@@ -38,6 +38,17 @@ QSerialPort::DataBits dataBitsFromCount(int count) {
     }
 }
 
+PortDriverError driverError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return PortDriverError::NotFound;
+    case QSerialPort::PermissionError: // no rights, a lock file, or an exclusive open
+        return PortDriverError::Permission;
+    default:
+        return PortDriverError::Other;
+    }
+}
+
 bool isDeviceLoss(QSerialPort::SerialPortError error) {
     // A pulled adapter or a closed pty shows up as a read error (repeated in a busy loop
     // until the port is closed); write and resource errors mean the same.
@@ -73,19 +84,24 @@ bool CComPort::open(int portNumber, int baudRate, char parity, int dataBits, int
 }
 
 bool CComPort::openDevice() {
-    const std::string path = PortNames::devicePath(number);
-    if (path.empty())
+    device = PortNames::devicePath(number);
+    if (device.empty()) {
+        openFailure = PortOpenFailure::NoDevice;
         return false;
-    serial->setPortName(QString::fromStdString(path));
+    }
+    serial->setPortName(QString::fromStdString(device));
     serial->setBaudRate(baud);
     serial->setParity(parityFromLetter(parityLetter));
     serial->setDataBits(dataBitsFromCount(dataBitCount));
     serial->setStopBits(stopBitCount == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!serial->open(QIODevice::ReadWrite)) {
+        openFailure =
+            classifyPortOpenFailure(device, driverError(serial->error()), portAccessDenied(device));
         serial->clearError();
         return false;
     }
+    openFailure = PortOpenFailure::None;
     // A pty refuses the modem lines; the port works all the same.
     serial->setDataTerminalReady(true);
     serial->setRequestToSend(true);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "link/PortOpenFailure.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
 #include <cstdint>
+#include <string>
 
 // The serial line to the panel: port COMn at 9600 8N1, no flow control, DTR and RTS
 // asserted. Runs on the user-interface thread; received bytes are handed over one at a
@@ -25,6 +28,9 @@ public:
     bool isOpen() const;
     // As passed to open.
     int portNumber() const { return number; }
+    // Why the last open failed (None after a success), and the device it tried.
+    PortOpenFailure lastOpenFailure() const { return openFailure; }
+    const std::string& devicePath() const { return device; }
     // Purges both directions and writes the whole request (at most 256 bytes). A request
     // not yet written is replaced. Does nothing while the device is not open.
     void send(const std::uint8_t* data, int count);
@@ -52,6 +58,8 @@ private:
     bool delivering = false; // guards against re-entry from a nested event loop
     bool active = false;     // opened by the owner and not closed since, even while lost
     int number = 0;
+    std::string device;
+    PortOpenFailure openFailure = PortOpenFailure::None;
     int baud = 9600;
     char parityLetter = 'N';
     int dataBitCount = 8;

@@ -29,8 +29,9 @@ protected:
 
 namespace PolishMessageBox {
 
-void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QString& details) {
     QMessageBox box(icon, QStringLiteral("TQ820"), text, QMessageBox::NoButton, parent);
+    box.setInformativeText(details);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     box.setDefaultButton(ok);

@@ -11,8 +11,10 @@ class QWidget;
 // "noButton") so that tests can answer them.
 namespace PolishMessageBox {
 
-// A message with an OK button; the caption is "TQ820".
-void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+// A message with an OK button; the caption is "TQ820". Details, when given, stand
+// below the text (the cause of a failure and what to do about it).
+void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
+            const QString& details = QString());
 
 // A Yes/No question; true for "Tak". Escape and the close button mean "Nie".
 bool ask(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Question);
