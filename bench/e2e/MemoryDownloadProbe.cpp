@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
             return;
         }
         if (dialog->findChild<QTreeView*>()->isVisible()) {
-            std::printf("stored=%zu records=%zu seconds=%.3f\n", dialog->storedBytes().size(),
+            std::printf("stored=%zu records=%zu seconds=%.3f\n",
+                        static_cast<std::size_t>(window.link().memoryDownload().size()),
                         dialog->records().size(), clock.nsecsElapsed() / 1e9);
             status = 0;
             app.quit();

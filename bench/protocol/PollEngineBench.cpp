@@ -1,9 +1,9 @@
 // The core's cost of the regular cycle: reply bytes in through onByte, the
 // parse, the choice of the next state and the next request out to a host that
 // does nothing. Reported per reply line.
-#include "protocol/NoDialogHooks.h"
 #include "protocol/PanelData.h"
 #include "protocol/PollEngine.h"
+#include "protocol/PollHost.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace {
 
-class NullHost : public NoDialogHooks {
+class NullHost : public PollHost {
 public:
     std::uint64_t bytesSent = 0;
 

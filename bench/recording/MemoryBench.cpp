@@ -1,9 +1,9 @@
 // The panel memory at its largest: a full 4096-byte memory of pressure
 // records, 2044 of them. Decoding it should take well under 1 ms, filling the
 // list of "Pamięć" under 50 ms and exporting it to a file under 20 ms.
+#include "protocol/MemoryDecoder.h"
 #include "recording/CMemoryDlg.h"
 #include "recording/CSaveAsDlg.h"
-#include "recording/MemoryDecoder.h"
 #include "recording/MemoryExport.h"
 
 #include <QCoreApplication>
@@ -45,14 +45,15 @@ BENCHMARK(BM_DecodeFullMemory)->Unit(benchmark::kMicrosecond);
 // view's first layout and paint.
 void BM_FillList(benchmark::State& state) {
     const auto memory = fullMemory();
-    CMemoryDlg dialog;
+    MemoryDownload download;
+    CMemoryDlg dialog(download);
     std::size_t records = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        dialog.Reset();
+        download.Reset();
         dialog.startReading();
         for (std::uint8_t b : memory) {
-            dialog.AppendByte(b);
+            download.AppendByte(b);
         }
         QCoreApplication::processEvents();
         state.ResumeTiming();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protocol/DateTimeRecord.h"
 #include "admin/CPanelReplyDlg.h"
+#include "protocol/DateTimeRecord.h"
 
 class PanelData;
 class QCalendarWidget;
@@ -20,6 +20,7 @@ public:
 
     // The panel's clock was read: show it in the computer's current year.
     void ShowPanelClock();
+    void onPanelReply() override { ShowPanelClock(); }
 
     // The date and time chosen (valid after "OK").
     const DateTimeRecord& chosenDateTime() const { return chosen; }

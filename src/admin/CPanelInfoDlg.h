@@ -19,6 +19,7 @@ public:
     // The information sequence has ended (its last reply accepted or not):
     // fill the four texts from PanelData.
     void ShowPanelInfo();
+    void onPanelReply() override { ShowPanelInfo(); }
 
 protected:
     void clearForReading() override;

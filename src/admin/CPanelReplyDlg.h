@@ -1,16 +1,19 @@
 #pragma once
 
+#include "protocol/PanelReplyListener.h"
+
 #include <QDialog>
 #include <QString>
 #include <QTimer>
 
 // A dialog that shows something freshly read from the panel. Each opening
 // starts empty with its controls disabled and waits 1500 ms for the poll
-// engine to deliver the reply through the dialog's hook; without one it says
+// engine to deliver the reply (the dialog is the operation's reply listener,
+// and onPanelReply calls the dialog's hook); without one it says
 // so in a message box and closes as cancelled. The dialog object is reused
 // for every opening, and a reply that comes while it is not waiting (closed,
 // already filled, or giving up) changes nothing.
-class CPanelReplyDlg : public QDialog {
+class CPanelReplyDlg : public QDialog, public PanelReplyListener {
     Q_OBJECT
 
 public:

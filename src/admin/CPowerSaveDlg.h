@@ -17,6 +17,7 @@ public:
 
     // The register was read: show it.
     void ShowPowerSaving();
+    void onPanelReply() override { ShowPowerSaving(); }
 
     // The register with the user's choice (valid after "OK").
     int registerValue() const { return value; }

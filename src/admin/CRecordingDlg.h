@@ -24,6 +24,7 @@ public:
     // The configuration byte and then the interval were read (the interval's
     // reply accepted or not): show them.
     void ShowPanelSettings();
+    void onPanelReply() override { ShowPanelSettings(); }
 
     // The result (valid after "OK"): interval in minutes, 0..239 (0 = no
     // recording), and the configuration byte.

@@ -3,8 +3,9 @@
 #include "admin/CDateTimeDlg.h"
 #include "admin/CPanelInfoDlg.h"
 #include "admin/CPowerSaveDlg.h"
-#include "protocol/PollEngine.h"
 #include "admin/CRecordingDlg.h"
+#include "protocol/PollEngine.h"
+#include "recording/CMemoryDlg.h"
 
 namespace {
 
@@ -25,52 +26,44 @@ PanelAdmin::~PanelAdmin() = default;
 
 void PanelAdmin::panelInfo() {
     CPanelInfoDlg& dlg = dialog(infoDlg, data, window);
-    engine.beginPanelInfo();
+    engine.beginPanelInfo(dlg);
     dlg.run();
     engine.endPanelInfo();
 }
 
 void PanelAdmin::dateTime() {
     CDateTimeDlg& dlg = dialog(dateTimeDlg, data, window);
-    engine.beginClockRead();
+    engine.beginClockRead(dlg);
     const bool ok = dlg.run() == QDialog::Accepted;
     engine.endClockRead(ok, dlg.chosenDateTime());
 }
 
 void PanelAdmin::powerSaving() {
     CPowerSaveDlg& dlg = dialog(powerSaveDlg, data, window);
-    engine.beginPowerSaving();
+    engine.beginPowerSaving(dlg);
     const bool ok = dlg.run() == QDialog::Accepted;
     engine.endPowerSaving(ok, dlg.registerValue());
 }
 
 void PanelAdmin::recordingSettings() {
     CRecordingDlg& dlg = dialog(recordingDlg, data, window);
-    engine.beginRecordingSettings();
+    engine.beginRecordingSettings(dlg);
     const bool ok = dlg.run() == QDialog::Accepted;
     engine.endRecordingSettings(ok, dlg.intervalMinutes(), dlg.configByte());
 }
 
-void PanelAdmin::showPanelInfo() {
-    if (infoDlg) {
-        infoDlg->ShowPanelInfo();
+void PanelAdmin::memoryRead() {
+    if (!memoryDlg) {
+        memoryDlg = std::make_unique<CMemoryDlg>(engine.memoryDownload(), window);
     }
+    engine.beginMemoryRead(); // resets the download and asks for the firmware version
+    memoryDlg->startReading();
 }
 
-void PanelAdmin::showPanelClock() {
-    if (dateTimeDlg) {
-        dateTimeDlg->ShowPanelClock();
-    }
+void PanelAdmin::reset() {
+    engine.requestReset();
 }
 
-void PanelAdmin::showPowerSaving() {
-    if (powerSaveDlg) {
-        powerSaveDlg->ShowPowerSaving();
-    }
-}
-
-void PanelAdmin::showPanelSettings() {
-    if (recordingDlg) {
-        recordingDlg->ShowPanelSettings();
-    }
+void PanelAdmin::erase() {
+    engine.requestErase();
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 class CDateTimeDlg;
+class CMemoryDlg;
 class CPanelInfoDlg;
 class CPowerSaveDlg;
 class CRecordingDlg;
@@ -10,12 +11,13 @@ class PanelData;
 class PollEngine;
 class QWidget;
 
-// The panel commands that run a dialog: "Informacje o panelu", "Data i
-// czas", "Tryb oszczędzania energii" and "Ustawienia rejestracji". Each runs
-// the poll engine's one-shot operation around its dialog (begin, the modal
-// dialog, end with the dialog's result), and the engine's dialog hooks are
-// passed on to the dialog that waits. One dialog of each kind, made at its
-// first opening and reused.
+// The panel commands of the menu: "Informacje o panelu", "Data i czas",
+// "Tryb oszczędzania energii" and "Ustawienia rejestracji" run the poll
+// engine's one-shot operation around their dialog (begin with the dialog as
+// the reply's listener, the modal dialog, end with the dialog's result);
+// "Odczyt danych" begins a download and opens "Pamięć" on it; "Reset" and
+// "Usuń zawartość pamięci" go to the engine. One dialog of each kind, made at
+// its first opening and reused.
 class PanelAdmin {
 public:
     PanelAdmin(QWidget* window, const PanelData& data, PollEngine& engine);
@@ -28,12 +30,9 @@ public:
     void dateTime();
     void powerSaving();
     void recordingSettings();
-
-    // The engine's dialog hooks.
-    void showPanelInfo();
-    void showPanelClock();
-    void showPowerSaving();
-    void showPanelSettings();
+    void memoryRead();
+    void reset();
+    void erase();
 
 private:
     QWidget* window;
@@ -43,4 +42,5 @@ private:
     std::unique_ptr<CDateTimeDlg> dateTimeDlg;
     std::unique_ptr<CPowerSaveDlg> powerSaveDlg;
     std::unique_ptr<CRecordingDlg> recordingDlg;
+    std::unique_ptr<CMemoryDlg> memoryDlg;
 };

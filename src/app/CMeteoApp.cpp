@@ -2,18 +2,68 @@
 
 #include "app/CMeteoDlg.h"
 #include "app/ModalDismisser.h"
-#include "settings/SettingsStore.h"
 #include "app/TerminationSignals.h"
 #include "display/CValueTile.h"
+#include "settings/SettingsStore.h"
+#include "widgets/PolishMessageBox.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 
 namespace {
+
+// The help page ships inside the program; the system viewer needs a file.
+QString extractHelpPage() {
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (dir.isEmpty()) {
+        dir = QDir::tempPath();
+    }
+    if (!QDir().mkpath(dir)) {
+        return {};
+    }
+    const QString path = dir + QStringLiteral("/tq820-pomoc.html");
+    QFile source(QStringLiteral(":/tq820/help/pomoc.html"));
+    QFile target(path);
+    if (!source.open(QIODevice::ReadOnly) ||
+        !target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return {};
+    }
+    const QByteArray page = source.readAll();
+    if (target.write(page) != page.size()) {
+        return {};
+    }
+    return path;
+}
+
+void openHelp(QWidget* parent) {
+    const QString path = extractHelpPage();
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        PolishMessageBox::inform(parent, QStringLiteral("Nie można otworzyć pomocy programu."),
+                                 QMessageBox::Warning);
+    }
+}
+
+void uninstallProgram(QWidget* parent, const std::function<bool()>& uninstall) {
+    if (!PolishMessageBox::ask(parent, QStringLiteral("Na pewno chcesz odinstalować program?"),
+                               QMessageBox::Warning)) {
+        return;
+    }
+    if (uninstall && uninstall()) {
+        PolishMessageBox::inform(parent, QStringLiteral("Operacja została zakończona sukcesem"));
+    } else {
+        PolishMessageBox::inform(parent, QStringLiteral("Nie udało się usunąć ustawień programu."),
+                                 QMessageBox::Warning);
+    }
+}
 
 // Closes whatever modal box or dialog is open, and any that start-up opens
 // afterwards (answering each with its cancel path), and then the main window,
@@ -29,6 +79,13 @@ void loadWindowSettings(RegistryStore& store, CMeteoDlg& dlg) {
     std::array<TileStyle, 5> styles = dlg.tileStyles();
     loadSettings(store, dlg.settings(), styles);
     dlg.setTileStyles(styles);
+}
+
+void connectProgramCommands(CMeteoDlg& dlg, std::function<bool()> uninstall) {
+    QObject::connect(&dlg, &CMeteoDlg::helpRequested, &dlg, [&dlg] { openHelp(&dlg); });
+    QObject::connect(
+        &dlg, &CMeteoDlg::uninstallRequested, &dlg,
+        [&dlg, uninstall = std::move(uninstall)] { uninstallProgram(&dlg, uninstall); });
 }
 
 void saveWindowSettings(RegistryStore& store, CMeteoDlg& dlg) {
@@ -65,7 +122,7 @@ int CMeteoApp::RunProgram() {
     std::unique_ptr<RegistryStore> store = makePlatformRegistryStore();
     CMeteoDlg dlg;
     loadWindowSettings(*store, dlg);
-    dlg.setUninstaller([&store] { return uninstallSettings(*store); });
+    connectProgramCommands(dlg, [&store] { return uninstallSettings(*store); });
 
     bool closed = false;
     connect(&dlg, &CMeteoDlg::closed, this, [this, &closed] {

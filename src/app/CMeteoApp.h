@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTranslator>
+#include <functional>
 
 class CMeteoDlg;
 class RegistryStore;
@@ -14,8 +15,13 @@ class RegistryStore;
 void loadWindowSettings(RegistryStore& store, CMeteoDlg& dlg);
 void saveWindowSettings(RegistryStore& store, CMeteoDlg& dlg);
 
-// The application object: loads the settings, runs the main window until it
-// is closed, and saves the settings afterwards.
+// "Pomoc" and "Odinstaluj" of the window's menu: the help page opens in the
+// system's viewer; the uninstall asks, calls `uninstall` (true: the stored
+// settings are gone) and reports. Messages open over the window.
+void connectProgramCommands(CMeteoDlg& dlg, std::function<bool()> uninstall);
+
+// The application object: owns the settings store, loads the settings, runs
+// the main window until it is closed, and saves the settings afterwards.
 class CMeteoApp : public QApplication {
     Q_OBJECT
 

@@ -6,20 +6,13 @@
 #include "display/CColorsDlg.h"
 #include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
-#include "recording/CMemoryDlg.h"
-#include "link/CComPort.h"
 #include "widgets/PolishMessageBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QStandardPaths>
-#include <QUrl>
 #include <QWindow>
 
 namespace {
@@ -44,43 +37,16 @@ constexpr std::array<TileSetup, 5> kTileSetup{{
 constexpr std::array<Quantity, 5> kFontOrder{Quantity::TEMP, Quantity::RH, Quantity::PRESS,
                                              Quantity::SPEED, Quantity::ORIENT};
 
-int timerIndex(ConfirmationTimer t) {
-    return static_cast<int>(t);
-}
-
 WindowRect toWindowRect(const QRect& r) {
     return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
-}
-
-// The help page ships inside the program; the system viewer needs a file.
-QString extractHelpPage() {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    if (dir.isEmpty()) {
-        dir = QDir::tempPath();
-    }
-    if (!QDir().mkpath(dir)) {
-        return {};
-    }
-    const QString path = dir + QStringLiteral("/tq820-pomoc.html");
-    QFile source(QStringLiteral(":/tq820/help/pomoc.html"));
-    QFile target(path);
-    if (!source.open(QIODevice::ReadOnly) ||
-        !target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return {};
-    }
-    const QByteArray page = source.readAll();
-    if (target.write(page) != page.size()) {
-        return {};
-    }
-    return path;
 }
 
 } // namespace
 
 CMeteoDlg::CMeteoDlg(QWidget* parent)
-    : QMainWindow(parent), engine(data, *this), panelAdmin(this, data, engine),
+    : QMainWindow(parent), panelAdmin(this, panelLink.data(), panelLink.engine()),
       recorder(
-          appSettings, data, [this] { return engine.linkUp(); }, this) {
+          appSettings, panelLink.data(), [this] { return panelLink.linkUp(); }, this) {
     initTq820Resources();
     setObjectName(QStringLiteral("meteoDlg"));
     setWindowTitle(QStringLiteral("TQ820"));
@@ -114,20 +80,19 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
 
     createMenus();
 
-    // A coarse timer may fire up to 5 % early: a reply or an acknowledgement that
-    // arrives inside the 1500 ms window must never be judged missing.
-    pollTimer.setTimerType(Qt::PreciseTimer);
-    pollTimer.setInterval(kPollPeriodMs);
-    connect(&pollTimer, &QTimer::timeout, this, [this] { engine.onTick(); });
-    for (int i = 0; i < static_cast<int>(confirmationTimers.size()); ++i) {
-        QTimer& t = confirmationTimers[i];
-        t.setSingleShot(true);
-        t.setTimerType(Qt::PreciseTimer);
-        t.setInterval(kConfirmationMs);
-        connect(&t, &QTimer::timeout, this,
-                [this, i] { engine.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
-    }
-    connect(&recorder, &LiveRecorder::recordingChanged, this, [this] { refreshStatusText(); });
+    connect(&panelLink, &PanelLink::statusUpdated, this, &CMeteoDlg::applyStatus);
+    connect(&panelLink, &PanelLink::statusTextChanged, this, &CMeteoDlg::showStatusText);
+    connect(&panelLink, &PanelLink::messageRaised, this,
+            [this](const QString& text) { PolishMessageBox::inform(this, text); });
+    connect(&panelLink, &PanelLink::questionRaised, this,
+            [this](const QString& text, const std::function<void(bool)>& answer) {
+                const bool yes = PolishMessageBox::ask(this, text);
+                if (answer) {
+                    answer(yes);
+                }
+            });
+    connect(&recorder, &LiveRecorder::recordingChanged, this,
+            [this] { panelLink.setRecordingInterval(recorder.intervalWhileRecording()); });
 
     // The client area's resizes drive the layout.
     qApp->installEventFilter(this);
@@ -136,10 +101,15 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
 
 CMeteoDlg::~CMeteoDlg() {
     qApp->removeEventFilter(this);
-    shutDownLink();
+    panelLink.stop();
 }
 
 void CMeteoDlg::createMenus() {
+    auto addMenu = [this](const QString& text, const char* name) {
+        QMenu* menu = menuBar()->addMenu(text);
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
     auto addAction = [this](QMenu* menu, const char* text, const char* name, auto handler) {
         QAction* a = menu->addAction(QString::fromUtf8(text));
         a->setObjectName(QString::fromLatin1(name));
@@ -147,13 +117,11 @@ void CMeteoDlg::createMenus() {
         return a;
     };
 
-    QMenu* program = menuBar()->addMenu(QStringLiteral("&Program"));
-    program->setObjectName(QStringLiteral("menuProgram"));
-    addAction(program, "Odinstaluj", "actionUninstall", [this] { uninstall(); });
+    QMenu* program = addMenu(QStringLiteral("&Program"), "menuProgram");
+    addAction(program, "Odinstaluj", "actionUninstall", [this] { emit uninstallRequested(); });
     addAction(program, "Zamknij", "actionClose", [this] { close(); });
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&Widok"));
-    view->setObjectName(QStringLiteral("menuView"));
+    QMenu* view = addMenu(QStringLiteral("&Widok"), "menuView");
     addAction(view, "Kolory", "actionColours", [this] { runColorsDialog(this, tilesInOrder()); });
     addAction(view, "Czcionki", "actionFonts", [this] { runFontsDialog(this, tilesInOrder()); });
     topmostAction =
@@ -161,30 +129,26 @@ void CMeteoDlg::createMenus() {
     // The check mark follows `topmost` (toggleTopmost sets it), not the click.
     topmostAction->setCheckable(true);
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("&Ustawienia"));
-    options->setObjectName(QStringLiteral("menuSettings"));
+    QMenu* options = addMenu(QStringLiteral("&Ustawienia"), "menuSettings");
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
     addAction(options, "Rejestracja do pliku", "actionRecording",
               [this] { recorder.configureRecording(); });
 
-    QMenu* panel = menuBar()->addMenu(QStringLiteral("Pa&nel"));
-    panel->setObjectName(QStringLiteral("menuPanel"));
+    QMenu* panel = addMenu(QStringLiteral("Pa&nel"), "menuPanel");
     addAction(panel, "Informacje o panelu", "actionPanelInfo", [this] { panelAdmin.panelInfo(); });
     addAction(panel, "Data i czas", "actionDateTime", [this] { panelAdmin.dateTime(); });
-    addAction(panel, "Reset", "actionReset", [this] { resetPanel(); });
+    addAction(panel, "Reset", "actionReset", [this] { panelAdmin.reset(); });
     addAction(panel, "Tryb oszczędzania energii", "actionPowerSaving",
               [this] { panelAdmin.powerSaving(); });
 
-    QMenu* memory = menuBar()->addMenu(QStringLiteral("Pa&mięć"));
-    memory->setObjectName(QStringLiteral("menuMemory"));
-    addAction(memory, "Odczyt danych", "actionMemoryRead", [this] { startMemoryRead(); });
-    addAction(memory, "Usuń zawartość pamięci", "actionErase", [this] { eraseMemory(); });
+    QMenu* memory = addMenu(QStringLiteral("Pa&mięć"), "menuMemory");
+    addAction(memory, "Odczyt danych", "actionMemoryRead", [this] { panelAdmin.memoryRead(); });
+    addAction(memory, "Usuń zawartość pamięci", "actionErase", [this] { panelAdmin.erase(); });
     addAction(memory, "Ustawienia rejestracji", "actionRecordingSettings",
               [this] { panelAdmin.recordingSettings(); });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Pomo&c"));
-    help->setObjectName(QStringLiteral("menuHelp"));
-    QAction* helpAction = addAction(help, "Pomoc", "actionHelp", [this] { openHelp(); });
+    QMenu* help = addMenu(QStringLiteral("Pomo&c"), "menuHelp");
+    QAction* helpAction = addAction(help, "Pomoc", "actionHelp", [this] { emit helpRequested(); });
     helpAction->setShortcut(QKeySequence::HelpContents);
     helpAction->setShortcutContext(Qt::ApplicationShortcut);
     addAction(help, "O programie", "actionAbout", [this] { showAbout(); });
@@ -225,54 +189,25 @@ void CMeteoDlg::initialise() {
 
     initializing = false;
     placeWindow();
-    updateStatus(false);
+    panelLink.updateStatus(false);
 
     // The stored value is inverted and toggled, so that it ends as exactly 0 or 1.
     appSettings.topmost = appSettings.topmost != 0 ? 0 : 1;
     toggleTopmost();
 
-    engine.start();
+    panelLink.start();
     recorder.resumeRecordingAtStartup();
 }
 
 void CMeteoDlg::placeWindow() {
-    placement = placementRect(appSettings.windowRect);
-    const WindowRect& r = placement;
-    // Qt positions a top-level window by its frame; the size is the inner
-    // size until the window manager has framed it (see fitFrameToStoredRect).
-    move(r.left, r.top);
-    resize(r.width(), r.height());
-    frameFitted = false;
-    if (isVisible()) {
-        shownClock.start();
-        fitFrameToStoredRect();
-    }
-}
-
-void CMeteoDlg::fitFrameToStoredRect() {
-    if (frameFitted || isMaximized() || isMinimized()) {
-        return;
-    }
-    const QRect frame = frameGeometry();
-    const int extraW = frame.width() - width();
-    const int extraH = frame.height() - height();
-    if (extraW <= 0 && extraH <= 0) {
-        return; // no frame (yet)
-    }
-    frameFitted = true;
-    // The stored rectangle is the outer one: take the frame off the size.
-    const WindowRect& r = placement;
-    resize(r.width() - extraW, r.height() - extraH);
-    move(r.left, r.top);
+    const WindowRect r = placementRect(appSettings.windowRect);
+    framePlacement.place(QRect(r.left, r.top, r.width(), r.height()));
 }
 
 void CMeteoDlg::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!frameFitted && !initializing) {
-        // The frame is known once the window manager has framed the window,
-        // which it may report a little after the first show.
-        shownClock.start();
-        QTimer::singleShot(0, this, [this] { fitFrameToStoredRect(); });
+    if (!initializing) {
+        framePlacement.shown();
     }
 }
 
@@ -323,9 +258,7 @@ void CMeteoDlg::onClientResized(ResizeKind kind, ClientSize size) {
 
 void CMeteoDlg::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    if (!frameFitted && shownClock.isValid() && shownClock.elapsed() < kFrameFitWindowMs) {
-        fitFrameToStoredRect();
-    }
+    framePlacement.moved();
     if (WindowSizeTracker::storesRectOnMove(initializing, isMaximized() || isMinimized())) {
         storeWindowRect();
     }
@@ -336,15 +269,9 @@ void CMeteoDlg::storeWindowRect() {
 }
 
 void CMeteoDlg::layoutTiles(ClientSize size) {
-    LayoutInputs in;
-    in.linkUp = connection.linkUp();
-    in.ch1Present = connection.ch1Present();
-    in.ch2Present = connection.ch2Present();
-    in.modelTq231 = connection.modelTq231();
-    in.modelTq232 = connection.modelTq232();
-    in.modelTq233 = connection.modelTq233();
-    const WindowLayout layout = computeWindowLayout(
-        size.width, size.height, layoutMargin(kDialogFrameWidth), statusHeight, in);
+    const WindowLayout layout =
+        computeWindowLayout(size.width, size.height, layoutMargin(kDialogFrameWidth), statusHeight,
+                            LayoutInputs::of(panelLink.connection()));
 
     const LayoutRect& s = layout.statusLine;
     statusEdit->setGeometry(s.x, s.y, s.width, s.height);
@@ -379,118 +306,8 @@ void CMeteoDlg::showAbout() {
     about.exec();
 }
 
-void CMeteoDlg::openHelp() {
-    const QString path = extractHelpPage();
-    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        PolishMessageBox::inform(this, QStringLiteral("Nie można otworzyć pomocy programu."),
-                                 QMessageBox::Warning);
-    }
-}
-
-void CMeteoDlg::uninstall() {
-    if (!PolishMessageBox::ask(this, QStringLiteral("Na pewno chcesz odinstalować program?"),
-                               QMessageBox::Warning)) {
-        return;
-    }
-    if (uninstaller && uninstaller()) {
-        PolishMessageBox::inform(this, QStringLiteral("Operacja została zakończona sukcesem"));
-    } else {
-        PolishMessageBox::inform(this, QStringLiteral("Nie udało się usunąć ustawień programu."),
-                                 QMessageBox::Warning);
-    }
-}
-
-void CMeteoDlg::resetPanel() {
-    engine.requestReset();
-}
-
-void CMeteoDlg::eraseMemory() {
-    engine.requestErase();
-}
-
-void CMeteoDlg::startMemoryRead() {
-    if (memoryDlg == nullptr) {
-        memoryDlg = new CMemoryDlg(this);
-    }
-    engine.beginMemoryRead(); // resets the dialog and asks for the firmware version
-    memoryDlg->startReading();
-}
-
-void CMeteoDlg::memoryStepProgress() {
-    if (memoryDlg != nullptr) {
-        memoryDlg->StepProgress();
-    }
-}
-
-void CMeteoDlg::memoryAppendByte(std::uint8_t byte) {
-    if (memoryDlg != nullptr) {
-        memoryDlg->AppendByte(byte);
-    }
-}
-
-void CMeteoDlg::memoryFinishProgress() {
-    if (memoryDlg != nullptr) {
-        memoryDlg->FinishProgress();
-    }
-}
-
-void CMeteoDlg::memoryDecode() {
-    if (memoryDlg != nullptr) {
-        memoryDlg->DecodeMemory();
-    }
-}
-
-int CMeteoDlg::memoryLastByte() const {
-    return memoryDlg != nullptr ? memoryDlg->LastByte() : 0xFF;
-}
-
-void CMeteoDlg::memoryAbort() {
-    if (memoryDlg != nullptr) {
-        memoryDlg->Abort();
-    }
-}
-
-void CMeteoDlg::memoryReset() {
-    if (memoryDlg != nullptr) {
-        memoryDlg->Reset();
-    }
-}
-
-bool CMeteoDlg::memoryStopRequested() const {
-    return memoryDlg != nullptr && memoryDlg->stopRequested();
-}
-
-bool CMeteoDlg::memoryCanTakeMore() const {
-    return memoryDlg != nullptr && memoryDlg->canTakeMore();
-}
-
-void CMeteoDlg::sendBytes(const std::uint8_t* bytes, int count) {
-    if (serialPort) {
-        serialPort->send(bytes, count);
-    }
-}
-
-void CMeteoDlg::restartPollTimer() {
-    pollTimer.start();
-}
-
-void CMeteoDlg::startConfirmationTimer(ConfirmationTimer timer) {
-    confirmationTimers[timerIndex(timer)].start();
-}
-
-void CMeteoDlg::updateStatus(bool linkUp) {
-    applyStatus(connection.updateStatus(data, linkUp, recorder.intervalWhileRecording()));
-}
-
-void CMeteoDlg::refreshStatusText() {
-    std::string text;
-    if (connection.refreshText(data, recorder.intervalWhileRecording(), text)) {
-        showStatusText(text);
-    }
-}
-
-void CMeteoDlg::showStatusText(const std::string& text) {
-    statusEdit->setText(QString::fromStdString(text));
+void CMeteoDlg::showStatusText(const QString& text) {
+    statusEdit->setText(text);
     // Not while the user works in the menu bar or an open menu.
     if (!menuBar()->hasFocus() && QApplication::activePopupWidget() == nullptr) {
         tile(Quantity::TEMP)->setFocus();
@@ -506,7 +323,7 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
         onClientResized(sizeTracker.replayKind(), sizeTracker.replaySize());
     }
     if (update.textChanged) {
-        showStatusText(update.text);
+        showStatusText(QString::fromStdString(update.text));
     }
     for (const TileCommand& c : update.tiles) {
         CValueTile* t = tile(c.quantity);
@@ -520,50 +337,12 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
     }
 }
 
-void CMeteoDlg::showMessage(const std::string& text) {
-    // Shown after the engine step that raised it, never inside it: the box's
-    // own event loop keeps delivering bytes and ticks to the engine.
-    QMetaObject::invokeMethod(
-        this,
-        [this, message = QString::fromStdString(text)] { PolishMessageBox::inform(this, message); },
-        Qt::QueuedConnection);
-}
-
-void CMeteoDlg::askQuestion(const std::string& text, std::function<void(bool yes)> answer) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, question = QString::fromStdString(text), answer = std::move(answer)] {
-            const bool yes = PolishMessageBox::ask(this, question);
-            if (answer) {
-                answer(yes);
-            }
-        },
-        Qt::QueuedConnection);
-}
-
-void CMeteoDlg::setPort(std::unique_ptr<CComPort> newPort) {
-    serialPort = std::move(newPort);
-    if (serialPort) {
-        connect(serialPort.get(), &CComPort::byteReceived, this,
-                [this](quint8 byte) { engine.onByte(byte); });
-    }
-}
-
-void CMeteoDlg::shutDownLink() {
-    pollTimer.stop();
-    for (QTimer& t : confirmationTimers) {
-        t.stop();
-    }
-    // No byte may reach the engine once the window is gone.
-    serialPort.reset();
-}
-
 void CMeteoDlg::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (!event->isAccepted()) {
         return;
     }
-    shutDownLink();
+    panelLink.stop();
     recorder.shutDown();
     emit closed();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "settings/AppSettings.h"
+#include "protocol/ConnectionStatus.h"
 #include "protocol/Quantity.h"
+#include "settings/AppSettings.h"
 
 #include <vector>
 
@@ -25,6 +26,12 @@ struct LayoutInputs {
     bool modelTq231 = false;
     bool modelTq232 = false;
     bool modelTq233 = false;
+
+    // What the connection status last published.
+    static LayoutInputs of(const ConnectionStatus& status) {
+        return {status.linkUp(),     status.ch1Present(), status.ch2Present(),
+                status.modelTq231(), status.modelTq232(), status.modelTq233()};
+    }
 };
 
 struct TilePlacement {

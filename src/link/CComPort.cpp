@@ -107,14 +107,10 @@ bool CComPort::openDevice() {
     serial->setRequestToSend(true);
     serial->clear(QSerialPort::AllDirections);
     serial->clearError();
-    unread.clear();
-    unreadPos = 0;
     return true;
 }
 
 void CComPort::closeDevice() {
-    unread.clear();
-    unreadPos = 0;
     if (serial->isOpen())
         serial->close();
     serial->clearError();
@@ -140,27 +136,23 @@ void CComPort::send(const std::uint8_t* data, int count) {
         return;
     // Whatever arrived after the last reply is stale, and so is a request still queued.
     serial->clear(QSerialPort::AllDirections);
-    unread.clear();
-    unreadPos = 0;
     serial->write(reinterpret_cast<const char*>(data), count);
+    // Out now, not after a round through the event loop: the panel waits for it.
+    serial->flush();
 }
 
 void CComPort::onReadyRead() {
-    // A slot that runs a nested event loop brings us back here; the outer call goes on
-    // with the new bytes once the slot returns, so the order holds and nothing re-enters.
+    // A slot that runs a nested event loop brings us back here; the outer call reads
+    // what arrived meanwhile once the slot returns, so the order holds and nothing re-enters.
     if (delivering)
         return;
     delivering = true;
     const QPointer<CComPort> self(this);
     while (serial->isOpen()) {
-        if (unreadPos >= unread.size()) {
-            unread = serial->readAll();
-            unreadPos = 0;
-            if (unread.isEmpty())
-                break;
-        }
-        const auto byte = static_cast<quint8>(unread.at(unreadPos++));
-        emit byteReceived(byte);
+        const QByteArray bytes = serial->readAll();
+        if (bytes.isEmpty())
+            break;
+        emit bytesReceived(bytes);
         if (self.isNull())
             return; // the owner dropped the port in its slot
     }

@@ -10,8 +10,9 @@
 #include <string>
 
 // The serial line to the panel: port COMn at 9600 8N1, no flow control, DTR and RTS
-// asserted. Runs on the user-interface thread; received bytes are handed over one at a
-// time, in order. A device that vanishes is closed at once and reopened by itself.
+// asserted. Runs on the user-interface thread; received bytes are handed over in order,
+// all that are waiting in one signal. A device that vanishes is closed at once and
+// reopened by itself.
 class CComPort : public QObject {
     Q_OBJECT
 
@@ -31,8 +32,8 @@ public:
     // Why the last open failed (None after a success), and the device it tried.
     PortOpenFailure lastOpenFailure() const { return openFailure; }
     const std::string& devicePath() const { return device; }
-    // Purges both directions and writes the whole request (at most 256 bytes). A request
-    // not yet written is replaced. Does nothing while the device is not open.
+    // Purges both directions and writes the whole request (at most 256 bytes) at once. A
+    // request not yet written is replaced. Does nothing while the device is not open.
     void send(const std::uint8_t* data, int count);
 
     // How often a lost device is looked for again.
@@ -40,7 +41,9 @@ public:
     static constexpr int maxRequestSize = 256;
 
 signals:
-    void byteReceived(quint8 byte);
+    // Every byte that is waiting, in order. A send() from the slot purges the line: the
+    // bytes of this signal after the point of that send are stale and must be dropped.
+    void bytesReceived(const QByteArray& bytes);
     void deviceLost();
     void deviceRestored();
 
@@ -53,8 +56,6 @@ private:
 
     QSerialPort* serial;
     QTimer reconnectTimer;
-    QByteArray unread; // read from the device, not yet handed over
-    qsizetype unreadPos = 0;
     bool delivering = false; // guards against re-entry from a nested event loop
     bool active = false;     // opened by the owner and not closed since, even while lost
     int number = 0;

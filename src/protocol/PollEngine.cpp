@@ -61,22 +61,39 @@ void PollEngine::start() {
 void PollEngine::onByte(std::uint8_t byte) {
     {
         Step step(*this);
-        ++linePos_;
-        if (linePos_ >= kLineBufferSize) {
-            // A line that has not ended after 89 bytes is noise: drop it with
-            // this byte; the next byte starts a new line.
-            linePos_ = 0;
-        } else {
-            line_[static_cast<std::size_t>(linePos_ - 1)] = byte;
-            if (linePos_ >= 2 && line_[static_cast<std::size_t>(linePos_ - 2)] == '\r' &&
-                byte == '\n') {
-                const int length = linePos_;
-                linePos_ = 0;
-                handleLine(length);
-            }
+        consumeByte(byte);
+    }
+    flushPrompts();
+}
+
+int PollEngine::onBytes(const std::uint8_t* bytes, int count) {
+    int used = 0;
+    {
+        Step step(*this);
+        const std::uint64_t before = requestsSent_;
+        while (used < count && requestsSent_ == before) {
+            consumeByte(bytes[used++]);
         }
     }
     flushPrompts();
+    return used;
+}
+
+void PollEngine::consumeByte(std::uint8_t byte) {
+    ++linePos_;
+    if (linePos_ >= kLineBufferSize) {
+        // A line that has not ended after 89 bytes is noise: drop it with
+        // this byte; the next byte starts a new line.
+        linePos_ = 0;
+    } else {
+        line_[static_cast<std::size_t>(linePos_ - 1)] = byte;
+        if (linePos_ >= 2 && line_[static_cast<std::size_t>(linePos_ - 2)] == '\r' &&
+            byte == '\n') {
+            const int length = linePos_;
+            linePos_ = 0;
+            handleLine(length);
+        }
+    }
 }
 
 void PollEngine::onTick() {
@@ -84,8 +101,8 @@ void PollEngine::onTick() {
         Step step(*this);
         ++missedTicks_;
         if (missedTicks_ > kTicksBeforeLinkDown) {
-            if (downloadRunning() && host_.memoryCanTakeMore()) {
-                host_.memoryAbort();
+            if (downloadRunning() && memory_.canTakeMore()) {
+                memory_.abort();
             }
             if (download_ != Download::Requested) {
                 // A download whose request went unanswered has ended; one that
@@ -153,21 +170,23 @@ void PollEngine::onConfirmationTimer(ConfirmationTimer timer) {
     flushPrompts();
 }
 
-void PollEngine::beginPanelInfo() {
-    infoDialogOpen_ = true;
+void PollEngine::beginPanelInfo(PanelReplyListener& listener) {
+    infoListener_ = &listener;
     setPending(READ_VERSION);
 }
 
 void PollEngine::endPanelInfo() {
-    infoDialogOpen_ = false;
+    infoListener_ = nullptr;
 }
 
-void PollEngine::beginClockRead() {
+void PollEngine::beginClockRead(PanelReplyListener& listener) {
+    clockListener_ = &listener;
     data_.clockValid = 0;
     setPending(READ_CLOCK);
 }
 
 void PollEngine::endClockRead(bool ok, const DateTimeRecord& chosen) {
+    clockListener_ = nullptr;
     if (!ok) {
         return;
     }
@@ -179,24 +198,24 @@ void PollEngine::endClockRead(bool ok, const DateTimeRecord& chosen) {
 
 void PollEngine::beginMemoryRead() {
     data_.memoryByteValid = 0;
-    host_.memoryReset();
+    memory_.Reset();
     memoryAddress_ = kFirstContentAddress;
     setPending(READ_VERSION);
     pendingIsDownload_ = true;
-    // The dialog has just been reset: whatever an earlier download still has
+    // The download has just been reset: whatever an earlier download still has
     // out is no longer wanted.
     download_ = Download::Requested;
 }
 
-void PollEngine::beginRecordingSettings() {
-    recordingDialogOpen_ = true;
+void PollEngine::beginRecordingSettings(PanelReplyListener& listener) {
+    settingsListener_ = &listener;
     data_.memoryByteValid = 0;
     memoryAddress_ = 1;
     setPending(READ_MEMORY);
 }
 
 void PollEngine::endRecordingSettings(bool ok, int intervalMinutes, int configByte) {
-    recordingDialogOpen_ = false;
+    settingsListener_ = nullptr;
     if (!ok) {
         return;
     }
@@ -208,13 +227,13 @@ void PollEngine::endRecordingSettings(bool ok, int intervalMinutes, int configBy
     host_.startConfirmationTimer(ConfirmationTimer::SettingsWrite);
 }
 
-void PollEngine::beginPowerSaving() {
-    powerSavingDialogOpen_ = true;
+void PollEngine::beginPowerSaving(PanelReplyListener& listener) {
+    powerSavingListener_ = &listener;
     setPending(READ_POWER_SAVING);
 }
 
 void PollEngine::endPowerSaving(bool ok, int registerValue) {
-    powerSavingDialogOpen_ = false;
+    powerSavingListener_ = nullptr;
     if (!ok) {
         return;
     }
@@ -251,45 +270,38 @@ void PollEngine::handleLine(int length) {
     if (valid) {
         missedTicks_ = 0;
         if (pollState_ == READ_INTERVAL) {
-            if (infoDialogOpen_) {
-                host_.showPanelInfo();
-            }
-            if (recordingDialogOpen_) {
-                host_.showPanelSettings();
-            }
+            tellIntervalListeners();
         }
-        if (pollState_ == READ_POWER_SAVING && powerSavingDialogOpen_) {
-            host_.showPowerSaving();
+        if (pollState_ == READ_POWER_SAVING && powerSavingListener_ != nullptr) {
+            powerSavingListener_->onPanelReply();
         }
         // Only the answer to the download's own current address is stored;
         // a read that another operation reused for its own address is not.
-        if (downloadRunning() && sentAddress_ == downloadAddress_ && host_.memoryCanTakeMore()) {
-            // The 0xFF test uses the byte the dialog stores, so a malformed
-            // digit can never store an end marker the engine does not see.
+        if (downloadRunning() && sentAddress_ == downloadAddress_ && memory_.canTakeMore()) {
+            // The 0xFF test uses the byte that is stored, so a malformed digit
+            // can never store an end marker the engine does not see.
             const auto byte = static_cast<std::uint8_t>(data_.memoryByte & 0xFF);
-            host_.memoryStepProgress();
-            host_.memoryAppendByte(byte);
+            memory_.AppendByte(byte);
             // The address has three digits: past 4095 it would wrap onto the
             // settings bytes, so the last address ends the content.
             if (byte == 0xFF || downloadAddress_ >= kLastMemoryAddress) {
                 download_ = Download::Idle;
-                host_.memoryFinishProgress();
-                host_.memoryDecode();
+                memory_.finish();
             }
         }
         if (pollState_ == WRITE_MEMORY && writeIndex_ == 1) {
             settingsSaved_ = true;
         }
-        if (pollState_ == READ_CLOCK) {
-            host_.showPanelClock();
+        if (pollState_ == READ_CLOCK && clockListener_ != nullptr) {
+            clockListener_->onPanelReply();
         }
         next = chooseNext(false);
     } else {
-        // A reply that arrives after the memory dialog has gone has nobody to
-        // tell; the dialog reported its own end.
-        if (downloadRunning() && host_.memoryCanTakeMore()) {
+        // A reply that arrives after the download's observer has gone has
+        // nobody to tell; the observer reported its own end.
+        if (downloadRunning() && memory_.canTakeMore()) {
             raiseMessage(kMessageReadError);
-            host_.memoryAbort();
+            memory_.abort();
         }
         if (download_ != Download::Requested) {
             // Nothing more is read; a dialog still waiting for its first byte
@@ -297,12 +309,7 @@ void PollEngine::handleLine(int length) {
             download_ = Download::Idle;
         }
         if (pollState_ == READ_INTERVAL) {
-            if (infoDialogOpen_) {
-                host_.showPanelInfo();
-            }
-            if (recordingDialogOpen_) {
-                host_.showPanelSettings();
-            }
+            tellIntervalListeners();
         }
         next = chooseNext(true);
     }
@@ -396,10 +403,10 @@ PollState PollEngine::nextAfterVersion() {
     if (download_ != Download::Version) {
         // Asked for by the information dialog. A late reply after that dialog
         // gave up starts nothing.
-        return infoDialogOpen_ ? READ_POWER_SAVING : READ_STATUS;
+        return infoListener_ != nullptr ? READ_POWER_SAVING : READ_STATUS;
     }
     download_ = Download::Idle;
-    if (!host_.memoryCanTakeMore()) {
+    if (!memory_.canTakeMore()) {
         return READ_STATUS; // the memory dialog has gone meanwhile
     }
     if (std::lround(data_.firmwareVersion * 100.0) >= kMinimumFirmwareByte) {
@@ -408,7 +415,7 @@ PollState PollEngine::nextAfterVersion() {
         return READ_MEMORY;
     }
     raiseMessage(kMessageOldFirmware);
-    host_.memoryAbort();
+    memory_.abort();
     return READ_STATUS;
 }
 
@@ -420,13 +427,13 @@ PollState PollEngine::nextAfterMemoryRead() {
     }
     // The dialog closed (its watchdog, an abort) or is full: nobody takes the
     // bytes any more.
-    if (!host_.memoryCanTakeMore()) {
+    if (!memory_.canTakeMore()) {
         download_ = Download::Idle;
         return READ_STATUS;
     }
-    if (host_.memoryStopRequested()) {
+    if (memory_.stopRequested()) {
         download_ = Download::Idle;
-        host_.memoryAbort();
+        memory_.abort();
         return READ_STATUS;
     }
     ++downloadAddress_;
@@ -447,14 +454,14 @@ void PollEngine::setPending(PollState state) {
 
 void PollEngine::endDownloadEarly() {
     download_ = Download::Idle;
-    if (!host_.memoryCanTakeMore()) {
+    if (!memory_.canTakeMore()) {
         return; // the dialog has gone and reported its own end
     }
     // A stop the user asked for needs no error.
-    if (!host_.memoryStopRequested()) {
+    if (!memory_.stopRequested()) {
         raiseMessage(kMessageReadError);
     }
-    host_.memoryAbort();
+    memory_.abort();
 }
 
 void PollEngine::sendRequest() {
@@ -468,8 +475,20 @@ void PollEngine::sendRequest() {
     params.powerSavingValue = powerSavingValue_;
     params.clockToSet = clockToSet_;
     inFlight_ = buildRequest(pollState_, params);
+    ++requestsSent_;
     if (inFlight_.length > 0) {
         host_.sendBytes(inFlight_.bytes.data(), inFlight_.length);
+    }
+}
+
+void PollEngine::tellIntervalListeners() {
+    // The interval is the last reply of both the information and the
+    // recording settings sequences.
+    if (infoListener_ != nullptr) {
+        infoListener_->onPanelReply();
+    }
+    if (settingsListener_ != nullptr) {
+        settingsListener_->onPanelReply();
     }
 }
 

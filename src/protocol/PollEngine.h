@@ -1,7 +1,9 @@
 #pragma once
 
 #include "protocol/DateTimeRecord.h"
+#include "protocol/MemoryDownload.h"
 #include "protocol/PanelData.h"
+#include "protocol/PanelReplyListener.h"
 #include "protocol/PollHost.h"
 #include "protocol/PollState.h"
 #include "protocol/Requests.h"
@@ -14,8 +16,9 @@
 
 // Sequences the requests to the panel: the regular cycle of status and
 // measurements, the one-shot operations asked for from the menu, reply
-// time-outs and the link state. It reaches the world only through PollHost, so
-// a whole exchange runs in a test without a window, a port or a clock.
+// time-outs and the link state. It reaches the world only through PollHost,
+// the memory download's observer and the one-shot reads' listeners, so a whole
+// exchange runs in a test without a window, a port or a clock.
 class PollEngine {
 public:
     static constexpr int kLineBufferSize = 90;
@@ -28,21 +31,28 @@ public:
     void start();
     // One received byte.
     void onByte(std::uint8_t byte);
+    // Every byte that is waiting, consumed one by one in order until a request
+    // goes out in reply: sending purges the line, so the bytes after that
+    // point are stale. Returns how many were consumed.
+    int onBytes(const std::uint8_t* bytes, int count);
     // The 1500 ms poll timer fired.
     void onTick();
     // A confirmation timer fired (the host has stopped it).
     void onConfirmationTimer(ConfirmationTimer timer);
 
-    // One-shot operations. `begin...` runs before the command's dialog opens,
-    // `end...` after it has closed (`ok` = the dialog ended with OK).
-    void beginPanelInfo();
+    // One-shot operations. `begin...` runs before the command's dialog opens
+    // and names who waits for the reply; `end...` runs after it has closed
+    // (`ok` = the dialog ended with OK) and nobody waits any more.
+    void beginPanelInfo(PanelReplyListener& listener);
     void endPanelInfo();
-    void beginClockRead();
+    void beginClockRead(PanelReplyListener& listener);
     void endClockRead(bool ok, const DateTimeRecord& chosen);
+    // Resets the memory download and asks for the firmware version; the
+    // download's observer shows it.
     void beginMemoryRead();
-    void beginRecordingSettings();
+    void beginRecordingSettings(PanelReplyListener& listener);
     void endRecordingSettings(bool ok, int intervalMinutes, int configByte);
-    void beginPowerSaving();
+    void beginPowerSaving(PanelReplyListener& listener);
     void endPowerSaving(bool ok, int registerValue);
     // Reset: sent without a question.
     void requestReset();
@@ -56,9 +66,11 @@ public:
     int memoryAddress() const { return memoryAddress_; }
     int writeIndex() const { return writeIndex_; }
     bool settingsSaved() const { return settingsSaved_; }
-    bool infoDialogOpen() const { return infoDialogOpen_; }
-    bool recordingDialogOpen() const { return recordingDialogOpen_; }
-    bool powerSavingDialogOpen() const { return powerSavingDialogOpen_; }
+    bool infoDialogOpen() const { return infoListener_ != nullptr; }
+    bool recordingDialogOpen() const { return settingsListener_ != nullptr; }
+    bool powerSavingDialogOpen() const { return powerSavingListener_ != nullptr; }
+    MemoryDownload& memoryDownload() { return memory_; }
+    const MemoryDownload& memoryDownload() const { return memory_; }
     const DateTimeRecord& clockToSet() const { return clockToSet_; }
     int writeInterval() const { return writeInterval_; }
     int writeConfig() const { return writeConfig_; }
@@ -86,6 +98,7 @@ private:
         std::function<void(bool yes)> answer; // empty: a plain message
     };
 
+    void consumeByte(std::uint8_t byte);
     void handleLine(int length);
     PollState chooseNext(bool failed);
     PollState nextMeasurement(PollState after) const;
@@ -95,6 +108,7 @@ private:
     void setPending(PollState state);
     void endDownloadEarly();
     void sendRequest();
+    void tellIntervalListeners();
     void reportLink(bool up);
     void raiseMessage(std::string text);
     void raiseQuestion(std::string text, std::function<void(bool yes)> answer);
@@ -116,15 +130,19 @@ private:
     int writeConfig_ = 0;
     int powerSavingValue_ = 0;
     DateTimeRecord clockToSet_;
-    bool infoDialogOpen_ = false;
-    bool recordingDialogOpen_ = false;
-    bool powerSavingDialogOpen_ = false;
+    // Who waits for each one-shot read's reply; nullptr: nobody.
+    PanelReplyListener* infoListener_ = nullptr;
+    PanelReplyListener* clockListener_ = nullptr;
+    PanelReplyListener* settingsListener_ = nullptr;
+    PanelReplyListener* powerSavingListener_ = nullptr;
 
+    MemoryDownload memory_;
     Download download_ = Download::Idle;
     bool pendingIsDownload_ = false; // the pending slot holds the download's start
     int downloadAddress_ = 0;        // the address whose byte the download stores next
     int sentAddress_ = 0;            // the address of the read request that is out
     Request inFlight_;               // the request that is out, repeated on a time-out
+    std::uint64_t requestsSent_ = 0;
 
     std::vector<Prompt> prompts_;
     int stepDepth_ = 0;

@@ -13,9 +13,9 @@ enum class ConfirmationTimer {
     PowerSavingWrite, // power-saving "OK"
 };
 
-// Everything the poll engine needs from the world. The main window implements
-// it with a port, QTimers and message boxes; tests implement it with a fake
-// that records calls and a scripted or simulated panel.
+// The transport the poll engine runs on. The panel link implements it with a
+// port and QTimers; tests implement it with a fake that records calls and a
+// scripted or simulated panel.
 class PollHost {
 public:
     virtual ~PollHost() = default;
@@ -28,7 +28,8 @@ public:
     // Start (or restart) a 1500 ms one-shot confirmation timer; when it fires
     // the host calls PollEngine::onConfirmationTimer.
     virtual void startConfirmationTimer(ConfirmationTimer timer) = 0;
-    // Refresh the status line and tiles from PanelData with this link state.
+    // The poll cycle is back at the status request, or the link was lost:
+    // refresh the status and the readings from PanelData with this link state.
     virtual void updateStatus(bool linkUp) = 0;
 
     // A Polish message with an OK button. The engine calls it only after the
@@ -38,22 +39,4 @@ public:
     // A Polish Yes/No question; the host calls `answer` with true for Yes.
     // Same ordering rules as showMessage.
     virtual void askQuestion(const std::string& text, std::function<void(bool yes)> answer) = 0;
-
-    // Hooks of the waiting administration dialogs.
-    virtual void showPanelInfo() = 0;     // CPanelInfoDlg::ShowPanelInfo
-    virtual void showPanelSettings() = 0; // CRecordingDlg::ShowPanelSettings
-    virtual void showPowerSaving() = 0;   // CPowerSaveDlg::ShowPowerSaving
-    virtual void showPanelClock() = 0;    // CDateTimeDlg::ShowPanelClock
-
-    // Hooks of the memory dialog (CMemoryDlg).
-    virtual void memoryStepProgress() = 0;
-    virtual void memoryAppendByte(std::uint8_t byte) = 0;
-    virtual void memoryFinishProgress() = 0;
-    virtual void memoryDecode() = 0;
-    virtual int memoryLastByte() const = 0; // 0xFF when nothing is stored
-    virtual void memoryAbort() = 0;
-    virtual void memoryReset() = 0;
-    virtual bool memoryStopRequested() const = 0;
-    // The memory dialog is open and can store another byte.
-    virtual bool memoryCanTakeMore() const = 0;
 };

@@ -1,7 +1,6 @@
 #include "recording/CMemoryDlg.h"
 
 #include "recording/CSaveAsDlg.h"
-#include "recording/MemoryDecoder.h"
 #include "recording/MemoryListModel.h"
 #include "widgets/PolishMessageBox.h"
 
@@ -25,7 +24,8 @@ constexpr int kColumnWidth = 76;
 
 } // namespace
 
-CMemoryDlg::CMemoryDlg(QWidget* parent) : QDialog(parent) {
+CMemoryDlg::CMemoryDlg(MemoryDownload& download, QWidget* parent)
+    : QDialog(parent), download(download) {
     setObjectName(QStringLiteral("memoryDlg"));
     setWindowTitle(QStringLiteral("Pamięć"));
 
@@ -104,7 +104,9 @@ CMemoryDlg::CMemoryDlg(QWidget* parent) : QDialog(parent) {
     connect(&watchdogTimer, &QTimer::timeout, this, &CMemoryDlg::onWatchdog);
 }
 
-CMemoryDlg::~CMemoryDlg() = default;
+CMemoryDlg::~CMemoryDlg() {
+    download.setObserver(nullptr);
+}
 
 void CMemoryDlg::startReading() {
     model->setRecords(nullptr);
@@ -115,31 +117,26 @@ void CMemoryDlg::startReading() {
     saveAsButton->setEnabled(false);
     closeButton->setEnabled(true);
     watchdogTimer.start();
+    download.setObserver(this);
     open();
 }
 
-void CMemoryDlg::Reset() {
-    // The buffer keeps its old bytes; only the length says what is current.
-    memoryLength = 0;
-    stopAsked = false;
-    aborting = false;
-}
-
-void CMemoryDlg::AppendByte(std::uint8_t byte) {
-    if (memoryLength >= kMemorySize) {
-        return;
-    }
+void CMemoryDlg::onByteStored() {
     watchdogTimer.start();
-    memoryBuffer[static_cast<std::size_t>(memoryLength)] = byte;
-    ++memoryLength;
+    StepProgress();
 }
 
-int CMemoryDlg::LastByte() const {
-    return memoryLength == 0 ? 0xFF : memoryBuffer[static_cast<std::size_t>(memoryLength - 1)];
+void CMemoryDlg::onDownloadFinished() {
+    FinishProgress();
+    DecodeMemory();
+}
+
+void CMemoryDlg::onDownloadAborted() {
+    Abort();
 }
 
 void CMemoryDlg::Abort() {
-    aborting = true;
+    download.end();
     watchdogTimer.stop();
     if (isVisible()) {
         reject();
@@ -159,29 +156,20 @@ bool CMemoryDlg::isReading() const {
     return pages->currentWidget() == readingPage;
 }
 
-bool CMemoryDlg::canTakeMore() const {
-    return isVisible() && isReading() && !aborting && memoryLength < kMemorySize;
-}
-
-std::vector<std::uint8_t> CMemoryDlg::storedBytes() const {
-    return {memoryBuffer.begin(), memoryBuffer.begin() + memoryLength};
-}
-
 void CMemoryDlg::DecodeMemory() {
     watchdogTimer.stop();
-    if (stopAsked) {
+    if (download.stopRequested()) {
         // "Zamknij" was pressed while the last byte was on its way: the user
         // asked to close, and the greyed-out button could not do it any more.
         closeNow();
         return;
     }
     model->setRecords(nullptr);
-    decoded = decodeMemory(memoryBuffer.data(), memoryLength);
+    decoded = download.decode();
     showList();
     if (decoded.empty()) {
         // Called inside a step of the poll engine: the message waits until
-        // the step is over, and the dialog takes no byte meanwhile.
-        aborting = true;
+        // the step is over.
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -200,10 +188,10 @@ void CMemoryDlg::showList() {
 }
 
 void CMemoryDlg::reject() {
-    if (isReading() && !aborting && isVisible()) {
+    if (isReading() && !download.ended() && isVisible()) {
         // Bytes are still arriving: the engine closes the dialog through
         // Abort once it has handled the next one.
-        stopAsked = true;
+        download.requestStop();
         closeButton->setEnabled(false);
         return;
     }
@@ -212,6 +200,8 @@ void CMemoryDlg::reject() {
 
 void CMemoryDlg::closeNow() {
     watchdogTimer.stop();
+    // Nobody shows the download any more: the engine reads no further byte.
+    download.setObserver(nullptr);
     model->setRecords(nullptr);
     decoded.clear();
     if (isVisible()) {
@@ -221,7 +211,7 @@ void CMemoryDlg::closeNow() {
 
 void CMemoryDlg::onWatchdog() {
     // No byte may be taken while the message is up.
-    aborting = true;
+    download.end();
     PolishMessageBox::inform(this, QStringLiteral("Błąd w trakcie przesyłania danych."));
     Abort();
 }

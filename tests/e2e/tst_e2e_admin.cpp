@@ -118,7 +118,7 @@ void TestE2eAdmin::panelInfoShowsTheSimulatedPanel() {
         control(QLatin1String(c));
     }
     // The remarks come from the regular status poll.
-    QTRY_VERIFY_WITH_TIMEOUT(dlg()->panelData().clockError, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(dlg()->link().data().clockError, 3000);
 
     QStringList texts;
     answers->add(whenFilled([&texts](QWidget* d) {
@@ -276,7 +276,7 @@ void TestE2eAdmin::powerSavingIsToggled() {
         QTRY_COMPARE_WITH_TIMEOUT(simState(QStringLiteral("power")), QLatin1String(expected), 3000);
         // A write the panel acknowledged is not reported.
         QVERIFY(!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; },
-                                 2 * CMeteoDlg::kConfirmationMs));
+                                 2 * PanelLink::kConfirmationMs));
     }
     QCOMPARE(requests("J"), 2);
 }
@@ -330,7 +330,7 @@ void TestE2eAdmin::silentPanel() {
     const QString closed = describeDialog(dialog);
     // Nothing was written and no result message follows.
     QVERIFY(!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; },
-                             2 * CMeteoDlg::kConfirmationMs));
+                             2 * PanelLink::kConfirmationMs));
 
     // The panel speaks again: the engine still runs the pending sequence, and
     // its late replies change nothing in the closed dialog.

@@ -3,7 +3,7 @@
 // a buffer of exactly that size), ends in bounded time, and every record it
 // makes carries a "MM-DD hh:mm" time; every export line ends in one CR LF.
 #include "FuzzCheck.h"
-#include "recording/MemoryDecoder.h"
+#include "protocol/MemoryDecoder.h"
 #include "recording/MemoryExport.h"
 #include "recording/MemoryListText.h"
 

@@ -49,25 +49,25 @@ public:
                   r);
         watchDownload(r);
     }
-    void memoryReset() override {
-        FakePollHost::memoryReset();
+    // The engine has just begun a download (its reset).
+    void downloadBegun() {
         phase = Phase::Starting;
         outAtReset = sent.empty() ? std::string() : sent.back();
         sentAtReset = sent.size();
     }
-    void memoryAppendByte(std::uint8_t byte) override {
-        const std::string expected = readRequest(static_cast<int>(memory.bytes.size()) + 2);
+    void onByteStored() override {
+        const std::string expected = readRequest(memoryByteCount() + 1);
         fuzzCheck(sent.size() > sentAtReset && sent.back() == expected,
                   "a stored byte answers the address it is stored for",
                   "out: " + sent.back() + ", stored as the answer to " + expected);
-        FakePollHost::memoryAppendByte(byte);
+        FakePollHost::onByteStored();
     }
-    void memoryAbort() override {
-        FakePollHost::memoryAbort();
+    void onDownloadAborted() override {
+        FakePollHost::onDownloadAborted();
         phase = Phase::None;
     }
-    void memoryDecode() override {
-        FakePollHost::memoryDecode();
+    void onDownloadFinished() override {
+        FakePollHost::onDownloadFinished();
         phase = Phase::None;
     }
     void showMessage(const std::string& text) override {
@@ -80,7 +80,7 @@ public:
     }
     // The dialog's watchdog or the user closed it; it reports that itself.
     void closeDialog() {
-        memory.open = false;
+        setMemoryOpen(false);
         phase = Phase::None;
     }
 
@@ -95,7 +95,7 @@ private:
     // While the dialog waits for its bytes the engine sends nothing but what
     // the download needs, unless it has told the dialog that it is over.
     void watchDownload(const std::string& r) {
-        if (!memory.open) {
+        if (!memoryOpen()) {
             return;
         }
         switch (phase) {
@@ -124,7 +124,7 @@ private:
             }
             break;
         case Phase::Reading:
-            fuzzCheck(r == readRequest(static_cast<int>(memory.bytes.size()) + 2),
+            fuzzCheck(r == readRequest(memoryByteCount() + 2),
                       "a download reads each address once, in order, to its end", r);
             break;
         }
@@ -138,6 +138,7 @@ private:
 class Driver {
 public:
     Driver() {
+        host.attach(engine.memoryDownload());
         // A short memory, so that downloads end within a fuzz input.
         for (std::size_t a = 2; a < 40; ++a) {
             panel.memory[a] = static_cast<int>((a * 37) & 0x7F);
@@ -184,14 +185,14 @@ public:
             break;
         }
         case 'd':
-            if (host.memory.open) {
+            if (host.memoryOpen()) {
                 host.closeDialog();
             } else {
-                host.memory.open = true;
+                host.setMemoryOpen(true);
             }
             break;
         case 's':
-            host.memory.stopRequested = !host.memory.stopRequested;
+            host.requestMemoryStop(); // "Zamknij" while bytes arrive
             break;
         case 'Y':
         case 'X': {
@@ -221,13 +222,13 @@ private:
     void oneShot(char action, FuzzInput& in) {
         switch (action) {
         case 'I':
-            engine.beginPanelInfo();
+            engine.beginPanelInfo(host.panelInfo);
             break;
         case 'i':
             engine.endPanelInfo();
             break;
         case 'C':
-            engine.beginClockRead();
+            engine.beginClockRead(host.panelClock);
             break;
         case 'k': {
             DateTimeRecord t;
@@ -241,11 +242,12 @@ private:
             break;
         }
         case 'M':
+            host.downloadBegun();
             engine.beginMemoryRead();
-            host.memory.open = true; // the dialog runs
+            host.setMemoryOpen(true); // the dialog runs
             break;
         case 'R':
-            engine.beginRecordingSettings();
+            engine.beginRecordingSettings(host.panelSettings);
             break;
         case 'r': {
             const int interval = in.word() - 0x8000;
@@ -255,7 +257,7 @@ private:
             break;
         }
         case 'P':
-            engine.beginPowerSaving();
+            engine.beginPowerSaving(host.powerSaving);
             break;
         case 'p': {
             const bool ok = in.byte() % 2 == 0;

@@ -4,6 +4,7 @@
 
 #include "AccessibilityCheck.h"
 #include "WindowTestSupport.h"
+#include "app/CMeteoApp.h"
 #include "app/CMeteoDlg.h"
 #include "display/CValueTile.h"
 
@@ -126,6 +127,7 @@ std::unique_ptr<CMeteoDlg> TestCMeteoDlg::startWindow(AppSettings s) {
     answers = std::make_unique<ModalAnswerer>();
     answers->add(ModalAnswerer::cancel()); // "Port szeregowy"
     auto dlg = std::make_unique<CMeteoDlg>();
+    connectProgramCommands(*dlg, {});
     dlg->settings() = s;
     dlg->initialise();
     dlg->show();
@@ -441,14 +443,14 @@ void TestCMeteoDlg::newStatusLeavesTheMenuBarItsFocus() {
     QTRY_VERIFY(bar->hasFocus());
     // A new status text moves the focus to the temperature tile, but not
     // away from a user working in the menu bar.
-    dlg->updateStatus(true);
+    dlg->link().updateStatus(true);
     QCOMPARE(dlg->statusLine()->text(),
              QStringLiteral("Komunikacja została nawiązana. Brak podłączonych urządzeń do panelu "
                             "TQ-820. "));
     QVERIFY(bar->hasFocus());
     QVERIFY(bar->activeAction() != nullptr);
     QTest::keyClick(bar, Qt::Key_Escape);
-    dlg->updateStatus(false);
+    dlg->link().updateStatus(false);
     QCOMPARE(QApplication::focusWidget(), dlg->tile(Quantity::TEMP));
 }
 
@@ -557,6 +559,7 @@ void TestCMeteoDlg::helpOpensTheShippedPage() {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     CMeteoDlg dlg;
+    connectProgramCommands(dlg, {});
     dlg.findChild<QAction*>(QStringLiteral("actionHelp"))->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.urls.size(), 1);
@@ -586,7 +589,7 @@ void TestCMeteoDlg::uninstallAsksAndReports() {
     QFETCH(QString, report);
     CMeteoDlg dlg;
     int called = 0;
-    dlg.setUninstaller([&called, deleted] {
+    connectProgramCommands(dlg, [&called, deleted] {
         ++called;
         return deleted;
     });
@@ -638,8 +641,8 @@ void TestCMeteoDlg::eraseAnsweredNoSendsNothing() {
     dlg->findChild<QAction*>(QStringLiteral("actionErase"))->trigger();
     QTRY_COMPARE(answers->seen.size(), 2);
     QCOMPARE(answers->seen.last(), QStringLiteral("Chcesz usunąć zawartość pamięci?"));
-    QCOMPARE(dlg->pollEngine().pendingState(), NO_STATE);
-    QVERIFY(dlg->pollEngine().pollState() != ERASE_MEMORY);
+    QCOMPARE(dlg->link().engine().pendingState(), NO_STATE);
+    QVERIFY(dlg->link().engine().pollState() != ERASE_MEMORY);
 }
 
 void TestCMeteoDlg::closingStopsTheLink() {

@@ -6,9 +6,9 @@
 #include "FileTestSupport.h"
 #include "ScriptedPanel.h"
 #include "WindowTestSupport.h"
-#include "protocol/NoDialogHooks.h"
 #include "protocol/PanelData.h"
 #include "protocol/PollEngine.h"
+#include "protocol/PollHost.h"
 #include "recording/CMemoryDlg.h"
 #include "recording/CSaveAsDlg.h"
 #include "recording/MemoryExport.h"
@@ -57,12 +57,12 @@ bool showsReading(CMemoryDlg& d, bool reading = true) {
 // The poll engine with the memory dialog as its only dialog, and a scripted
 // panel answering each request from the event loop, as the serial driver
 // delivers bytes. With `hold` set, replies wait for release().
-class MemoryRig : public QObject, public NoDialogHooks {
+class MemoryRig : public QObject, public PollHost {
 public:
     PanelData data;
     PollEngine engine{data, *this};
     ScriptedPanel panel;
-    CMemoryDlg dialog;
+    CMemoryDlg dialog{engine.memoryDownload()};
     QTimer pollTimer;
     std::vector<std::string> sent;
     bool hold = false;
@@ -135,16 +135,6 @@ public:
             Qt::QueuedConnection);
     }
     void askQuestion(const std::string&, std::function<void(bool)>) override {}
-
-    void memoryStepProgress() override { dialog.StepProgress(); }
-    void memoryAppendByte(std::uint8_t byte) override { dialog.AppendByte(byte); }
-    void memoryFinishProgress() override { dialog.FinishProgress(); }
-    void memoryDecode() override { dialog.DecodeMemory(); }
-    int memoryLastByte() const override { return dialog.LastByte(); }
-    void memoryAbort() override { dialog.Abort(); }
-    void memoryReset() override { dialog.Reset(); }
-    bool memoryStopRequested() const override { return dialog.stopRequested(); }
-    bool memoryCanTakeMore() const override { return dialog.canTakeMore(); }
 
 private:
     void deliver(const std::string& reply) {
@@ -277,7 +267,7 @@ void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte() {
     } else {
         d.close();
     }
-    QVERIFY(d.stopRequested());
+    QVERIFY(rig.engine.memoryDownload().stopRequested());
     QVERIFY(!close->isEnabled());
     QVERIFY(showsReading(d));
     d.reject(); // pressing again changes nothing
@@ -285,7 +275,7 @@ void TestCMemoryDlg::closingWhileReadingStopsAfterTheNextByte() {
 
     QVERIFY(rig.release()); // the next byte
     QVERIFY(!d.isVisible());
-    QCOMPARE(int(d.storedBytes().size()), storedWhenClosed);
+    QCOMPARE(int(rig.engine.memoryDownload().size()), storedWhenClosed);
     QCOMPARE(rig.sent.back(), std::string("K"));
     QCoreApplication::processEvents();
     QCOMPARE(answers->seen, QStringList());
@@ -309,7 +299,7 @@ void TestCMemoryDlg::silentPanelEndsWithTheWatchdog() {
     const int sentBefore = static_cast<int>(rig.sent.size());
     QTRY_VERIFY_WITH_TIMEOUT(static_cast<int>(rig.sent.size()) > sentBefore + 10, 10000);
     QCOMPARE(rig.requestsStartingWith("ER"), 0);
-    QVERIFY(rig.dialog.storedBytes().empty());
+    QVERIFY(rig.engine.memoryDownload().size() == 0);
 }
 
 void TestCMemoryDlg::emptyMemorySaysSo() {

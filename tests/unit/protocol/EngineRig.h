@@ -17,6 +17,10 @@ struct EngineRig {
     PollEngine engine{data, host};
     ScriptedPanel panel;
 
+    EngineRig() { host.attach(engine.memoryDownload()); }
+    EngineRig(const EngineRig&) = delete;
+    EngineRig& operator=(const EngineRig&) = delete;
+
     void start() { engine.start(); }
 
     void feed(const std::string& bytes) {

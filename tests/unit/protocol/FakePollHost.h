@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/MemoryDownload.h"
+#include "protocol/PanelReplyListener.h"
 #include "protocol/PollEngine.h"
 #include "protocol/PollHost.h"
 
@@ -8,9 +10,10 @@
 #include <string>
 #include <vector>
 
-// A PollHost that records every call in order, with a small model of the
-// memory dialog (open/closed, up to 4096 stored bytes, stop request).
-class FakePollHost : public PollHost {
+// A PollHost that records every call in order, the listeners of the one-shot
+// reads, and a small model of the memory dialog observing the engine's
+// download (open/closed; an empty memory or an abort closes it).
+class FakePollHost : public PollHost, public MemoryDownloadObserver {
 public:
     struct Question {
         std::string text;
@@ -28,16 +31,37 @@ public:
     std::vector<std::string> messages;
     std::vector<Question> questions;
 
+    // Who waits for the one-shot reads' replies: each logs "hook:<name>".
+    struct Listener : PanelReplyListener {
+        Listener(std::vector<std::string>& log, std::string entry)
+            : log(log), entry(std::move(entry)) {}
+        void onPanelReply() override { log.push_back(entry); }
+        std::vector<std::string>& log;
+        std::string entry;
+    };
+    Listener panelInfo{log, "hook:panelInfo"};
+    Listener panelSettings{log, "hook:panelSettings"};
+    Listener powerSaving{log, "hook:powerSaving"};
+    Listener panelClock{log, "hook:panelClock"};
+
+    // What the memory dialog was told.
     struct MemoryDialog {
-        bool open = false;
-        std::vector<std::uint8_t> bytes;
-        bool stopRequested = false;
         int steps = 0;
         int finishes = 0;
         int decodes = 0;
         int aborts = 0;
-        int resets = 0;
     } memory;
+
+    // The engine's download, observed by this host while "the dialog is open".
+    void attach(MemoryDownload& d) { download = &d; }
+    void setMemoryOpen(bool open) {
+        memoryOpen_ = open;
+        download->setObserver(open ? this : nullptr);
+    }
+    bool memoryOpen() const { return memoryOpen_; }
+    std::vector<std::uint8_t> memoryBytes() const { return download->bytes(); }
+    int memoryByteCount() const { return download->size(); }
+    void requestMemoryStop() { download->requestStop(); }
 
     void sendBytes(const std::uint8_t* data, int count) override {
         std::string s(reinterpret_cast<const char*>(data), static_cast<std::size_t>(count));
@@ -69,49 +93,27 @@ public:
         questions.push_back({text, std::move(answer)});
         log.push_back("question:" + text);
     }
-    void showPanelInfo() override { log.push_back("hook:panelInfo"); }
-    void showPanelSettings() override { log.push_back("hook:panelSettings"); }
-    void showPowerSaving() override { log.push_back("hook:powerSaving"); }
-    void showPanelClock() override { log.push_back("hook:panelClock"); }
-
-    void memoryStepProgress() override {
+    void onByteStored() override {
         ++memory.steps;
         log.push_back("mem:step");
+        log.push_back("mem:append:" + std::to_string(download->LastByte()));
     }
-    void memoryAppendByte(std::uint8_t byte) override {
-        if (memory.bytes.size() < 4096) {
-            memory.bytes.push_back(byte);
-        }
-        log.push_back("mem:append:" + std::to_string(byte));
-    }
-    void memoryFinishProgress() override {
+    void onDownloadFinished() override {
         ++memory.finishes;
-        log.push_back("mem:finish");
-    }
-    void memoryDecode() override {
         ++memory.decodes;
+        log.push_back("mem:finish");
         log.push_back("mem:decode");
         // An empty memory closes the dialog after its message.
-        if (memory.bytes.size() < 6 || memory.bytes.front() != 0xF0) {
-            memory.open = false;
+        const std::vector<std::uint8_t> bytes = download->bytes();
+        if (bytes.size() < 6 || bytes.front() != 0xF0) {
+            setMemoryOpen(false);
         }
     }
-    int memoryLastByte() const override {
-        return memory.bytes.empty() ? 0xFF : memory.bytes.back();
-    }
-    void memoryAbort() override {
+    void onDownloadAborted() override {
         ++memory.aborts;
-        memory.open = false;
+        setMemoryOpen(false);
         log.push_back("mem:abort");
     }
-    void memoryReset() override {
-        ++memory.resets;
-        memory.bytes.clear();
-        memory.stopRequested = false;
-        log.push_back("mem:reset");
-    }
-    bool memoryStopRequested() const override { return memory.stopRequested; }
-    bool memoryCanTakeMore() const override { return memory.open && memory.bytes.size() < 4096; }
 
     int count(const std::string& entry) const {
         int n = 0;
@@ -129,4 +131,8 @@ public:
         }
         return -1;
     }
+
+private:
+    MemoryDownload* download = nullptr;
+    bool memoryOpen_ = false;
 };

@@ -42,8 +42,10 @@ public:
         } else if (roll < 77) {
             rig.engine.onTick();
         } else if (roll < 80) {
-            rig.host.memory.open = !rig.host.memory.open;
-            rig.host.memory.stopRequested = pick(0, 3) == 0;
+            rig.host.setMemoryOpen(!rig.host.memoryOpen());
+            if (pick(0, 3) == 0) {
+                rig.host.requestMemoryStop();
+            }
         } else if (roll < 84) {
             answerQuestions(rig);
         } else {
@@ -64,13 +66,13 @@ private:
         PollEngine& e = rig.engine;
         switch (pick(0, 13)) {
         case 0:
-            e.beginPanelInfo();
+            e.beginPanelInfo(rig.host.panelInfo);
             break;
         case 1:
             e.endPanelInfo();
             break;
         case 2:
-            e.beginClockRead();
+            e.beginClockRead(rig.host.panelClock);
             break;
         case 3: {
             DateTimeRecord t;
@@ -84,16 +86,16 @@ private:
         }
         case 4:
             e.beginMemoryRead();
-            rig.host.memory.open = true;
+            rig.host.setMemoryOpen(true);
             break;
         case 5:
-            e.beginRecordingSettings();
+            e.beginRecordingSettings(rig.host.panelSettings);
             break;
         case 6:
             e.endRecordingSettings(pick(0, 1) == 1, pick(-1000, 1000), pick(-1000, 1000));
             break;
         case 7:
-            e.beginPowerSaving();
+            e.beginPowerSaving(rig.host.powerSaving);
             break;
         case 8:
             e.endPowerSaving(pick(0, 1) == 1, pick(-100000, 100000));
@@ -153,7 +155,7 @@ TEST(PollEngineRobustness, RandomStreamsKeepEveryInvariant) {
             // What went out last is the request of the state now waiting.
             ASSERT_EQ(stateOfRequest(rig.host.sent.back()), e.pollState());
             // Never more bytes stored than the dialog holds.
-            ASSERT_LE(rig.host.memory.bytes.size(), 4096u);
+            ASSERT_LE(rig.host.memoryBytes().size(), 4096u);
         }
         linesParsed += static_cast<int>(rig.host.sent.size());
     }

@@ -119,7 +119,7 @@ TEST_P(OneShot, RunsItsSequenceAndReturnsToStatus) {
 }
 
 void endClock(EngineRig& r) {
-    r.engine.beginClockRead();
+    r.engine.beginClockRead(r.host.panelClock);
     r.runToStatus();
     DateTimeRecord chosen;
     chosen.year = 2026;
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, OneShot,
     ::testing::Values(
         OneShotCase{"PanelInfo",
-                    [](EngineRig& r) { r.engine.beginPanelInfo(); },
+                    [](EngineRig& r) { r.engine.beginPanelInfo(r.host.panelInfo); },
                     "F I L N Q K",
                     {"hook:panelInfo"},
                     {},
@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_TRUE(r.engine.infoDialogOpen());
                     }},
         OneShotCase{"ClockRead",
-                    [](EngineRig& r) { r.engine.beginClockRead(); },
+                    [](EngineRig& r) { r.engine.beginClockRead(r.host.panelClock); },
                     "O K",
                     {"hook:panelClock"},
                     {},
@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(r.panel.clockMonth, 3);
                     }},
         OneShotCase{"RecordingSettingsRead",
-                    [](EngineRig& r) { r.engine.beginRecordingSettings(); },
+                    [](EngineRig& r) { r.engine.beginRecordingSettings(r.host.panelSettings); },
                     "ER001 Q K",
                     {"hook:panelSettings"},
                     {},
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         OneShotCase{"RecordingSettingsWrite",
                     [](EngineRig& r) {
-                        r.engine.beginRecordingSettings();
+                        r.engine.beginRecordingSettings(r.host.panelSettings);
                         r.runToStatus();
                         r.engine.endRecordingSettings(true, 239, 72);
                     },
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
         OneShotCase{"PowerSavingRead",
                     [](EngineRig& r) {
                         r.panel.powerSaving = 1;
-                        r.engine.beginPowerSaving();
+                        r.engine.beginPowerSaving(r.host.powerSaving);
                     },
                     "I L N Q K",
                     {"hook:powerSaving"},
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const EngineRig& r) { EXPECT_EQ(r.data.powerSavingFlags, 1); }},
         OneShotCase{"PowerSavingWrite",
                     [](EngineRig& r) {
-                        r.engine.beginPowerSaving();
+                        r.engine.beginPowerSaving(r.host.powerSaving);
                         r.runToStatus();
                         r.engine.endPowerSaving(true, 0xFE);
                     },
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                             r.panel.memory[static_cast<std::size_t>(2 + i)] = content[i];
                         }
                         r.engine.beginMemoryRead();
-                        r.host.memory.open = true; // the dialog runs
+                        r.host.setMemoryOpen(true); // the dialog runs
                     },
                     "F ER002 ER003 ER004 ER005 ER006 ER007 ER008 ER009 K",
                     {"mem:step", "mem:append:240", "mem:step", "mem:append:48", "mem:step",
@@ -246,14 +246,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "mem:append:255", "mem:finish", "mem:decode"},
                     {},
                     [](const EngineRig& r) {
-                        EXPECT_EQ(r.host.memory.resets, 1);
-                        EXPECT_EQ(r.host.memory.bytes.size(), 8u);
+                        EXPECT_EQ(r.host.memoryBytes().size(), 8u);
                         EXPECT_EQ(r.host.memory.aborts, 0);
                     }},
         OneShotCase{"MemoryEmpty",
                     [](EngineRig& r) {
                         r.engine.beginMemoryRead();
-                        r.host.memory.open = true;
+                        r.host.setMemoryOpen(true);
                     },
                     "F ER002 K",
                     {"mem:step", "mem:append:255", "mem:finish", "mem:decode"},
@@ -264,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PollEngine, SecondOneShotBeforeTheFirstIsTakenReplacesIt) {
     EngineRig rig;
     rig.start();
-    rig.engine.beginPanelInfo();
+    rig.engine.beginPanelInfo(rig.host.panelInfo);
     rig.engine.requestReset();
     EXPECT_EQ(rig.runToStatus(), "G K");
 }
@@ -289,7 +288,7 @@ TEST(PollEngine, AfterADownloadNoWriteFollows) {
     rig.engine.requestReset(); // the write is never taken: writeIndex stays 0
     rig.runToStatus();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     EXPECT_EQ(rig.runToStatus(), "F ER002 K");
 }
 
@@ -308,7 +307,7 @@ TEST_P(Firmware, OnlyVersion201AndNewerIsDownloaded) {
     rig.panel.versionByte = GetParam().versionByte;
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     const std::string seq = rig.runToStatus();
     if (GetParam().proceeds) {
         EXPECT_EQ(seq, "F ER002 K");
@@ -331,7 +330,7 @@ TEST(MemoryDownload, InvalidReplyAbortsWithMessageAfterTheNextRequest) {
     rig.panel.memory[2] = 0xF0;
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     EXPECT_EQ(rig.run(3), "F ER002 ER003");
     rig.panel.nextReplyOverride = "xES\r\n";
     EXPECT_EQ(rig.run(1), "K");
@@ -348,12 +347,12 @@ TEST(MemoryDownload, StopRequestAbortsAfterTheNextByte) {
     }
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     EXPECT_EQ(rig.run(3), "F ER002 ER003");
-    rig.host.memory.stopRequested = true;
+    rig.host.requestMemoryStop();
     EXPECT_EQ(rig.run(1), "K");
     EXPECT_EQ(rig.host.memory.aborts, 1);
-    EXPECT_EQ(rig.host.memory.bytes.size(), 2u);
+    EXPECT_EQ(rig.host.memoryBytes().size(), 2u);
     EXPECT_TRUE(rig.host.messages.empty());
 }
 
@@ -364,18 +363,18 @@ TEST(MemoryDownload, ClosedDialogEndsTheDownloadWithoutFurtherHooks) {
     }
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     rig.run(3);
-    rig.host.memory.open = false; // the watchdog closed it
+    rig.host.setMemoryOpen(false); // the watchdog closed it
     const auto hooksBefore = hooksOf(rig.host).size();
     EXPECT_EQ(rig.run(1), "K");
     EXPECT_EQ(hooksOf(rig.host).size(), hooksBefore);
 
     // A rejected reply from a dialog that has gone brings no message either.
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     rig.run(2);
-    rig.host.memory.open = false;
+    rig.host.setMemoryOpen(false);
     rig.panel.nextReplyOverride = "x\r\n";
     EXPECT_EQ(rig.run(1), "K");
     EXPECT_TRUE(rig.host.messages.empty());
@@ -390,14 +389,14 @@ TEST(MemoryDownload, NeverReadsPastTheLastAddress) {
     rig.panel.memory[2] = 0xF0;
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     rig.runToStatus(10000);
     ASSERT_GE(rig.host.sent.size(), 3u);
     EXPECT_EQ(rig.host.sent[rig.host.sent.size() - 2], "ER???");
     EXPECT_EQ(rig.host.sent.back(), "K");
     EXPECT_EQ(std::count(rig.host.sent.begin(), rig.host.sent.end(), "ER000"), 0);
     EXPECT_EQ(std::count(rig.host.sent.begin(), rig.host.sent.end(), "ER001"), 0);
-    EXPECT_EQ(rig.host.memory.bytes.size(), 4094u);
+    EXPECT_EQ(rig.host.memoryBytes().size(), 4094u);
     EXPECT_EQ(rig.host.memory.finishes, 1);
     EXPECT_EQ(rig.host.memory.decodes, 1);
     EXPECT_EQ(rig.engine.memoryAddress(), PollEngine::kLastMemoryAddress);
@@ -407,12 +406,12 @@ TEST(MemoryDownload, MalformedDigitsWhoseStoredByteIsFFEndTheDownload) {
     EngineRig rig;
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     rig.run(2); // K and F answered, ER002 out
     // 'O' - 0x30 = 31: 31 * 16 + 15 = 511, stored as 0xFF.
     rig.panel.nextReplyOverride = "xERO?\r\n";
     EXPECT_EQ(rig.run(1), "K");
-    EXPECT_EQ(rig.host.memory.bytes, std::vector<std::uint8_t>{0xFF});
+    EXPECT_EQ(rig.host.memoryBytes(), std::vector<std::uint8_t>{0xFF});
     EXPECT_EQ(rig.host.memory.decodes, 1);
 }
 
@@ -420,7 +419,7 @@ TEST(MemoryDownload, FourthTimeOutAbortsWithoutMessage) {
     EngineRig rig;
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     rig.panel.memory[2] = 0xF0;
     rig.run(3);
     ASSERT_EQ(rig.host.sent.back(), "ER003");
@@ -447,7 +446,7 @@ void loadContent(EngineRig& rig) {
 
 // The stored bytes are the memory from address 2 on, none skipped, shifted or twice.
 ::testing::AssertionResult storedInOrder(const FakePollHost& host) {
-    const auto& bytes = host.memory.bytes;
+    const auto& bytes = host.memoryBytes();
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i >= kContent.size() || bytes[i] != kContent[i]) {
             return ::testing::AssertionFailure()
@@ -470,10 +469,10 @@ void PrintTo(const EarlierRequestCase& c, std::ostream* os) {
 std::function<void(EngineRig&)> earlierDownloadAt(int address) {
     return [address](EngineRig& r) {
         r.engine.beginMemoryRead();
-        r.host.memory.open = true;
+        r.host.setMemoryOpen(true);
         r.run(address);
         ASSERT_EQ(r.host.sent.back(), "ER00" + std::to_string(address));
-        r.host.memory.open = false;
+        r.host.setMemoryOpen(false);
     };
 }
 
@@ -485,10 +484,10 @@ TEST_P(DownloadStart, NeverStoresTheReplyToAnEarlierRequest) {
     rig.start();
     GetParam().arrange(rig);
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     EXPECT_EQ(rig.runToStatus(), "F ER002 ER003 ER004 ER005 ER006 ER007 ER008 ER009 K");
     EXPECT_TRUE(storedInOrder(rig.host));
-    EXPECT_EQ(rig.host.memory.bytes.size(), kContent.size());
+    EXPECT_EQ(rig.host.memoryBytes().size(), kContent.size());
     EXPECT_EQ(rig.host.memory.decodes, 1);
     EXPECT_TRUE(rig.host.messages.empty());
 }
@@ -497,7 +496,7 @@ INSTANTIATE_TEST_SUITE_P(
     InFlight, DownloadStart,
     ::testing::Values(EarlierRequestCase{"RecordingSettingsRead",
                                          [](EngineRig& r) {
-                                             r.engine.beginRecordingSettings();
+                                             r.engine.beginRecordingSettings(r.host.panelSettings);
                                              r.exchange();
                                              ASSERT_EQ(r.host.sent.back(), "ER001");
                                          }},
@@ -533,7 +532,7 @@ TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
     loadContent(rig);
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     c.interrupt(rig);
     EXPECT_EQ(rig.runToStatus(), c.requests);
     EXPECT_TRUE(storedInOrder(rig.host));
@@ -549,38 +548,40 @@ TEST_P(InterruptedDownload, EndsWithTheReadErrorNeverWithACutList) {
         EXPECT_TRUE(rig.host.messages.empty());
     }
     // The engine is back in its regular cycle and no later reply is stored.
-    const auto stored = rig.host.memory.bytes.size();
+    const auto stored = rig.host.memoryBytes().size();
     rig.run(6);
-    EXPECT_EQ(rig.host.memory.bytes.size(), stored);
+    EXPECT_EQ(rig.host.memoryBytes().size(), stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     OneShots, InterruptedDownload,
-    ::testing::Values(
-        InterruptCase{"ResetFromATakAnswer",
-                      atAddress4([](EngineRig& r) { r.engine.requestReset(); }), "G K", true},
-        // The pending slot holds the reset before the version request went out.
-        InterruptCase{"ResetBeforeTheDownloadBegan", [](EngineRig& r) { r.engine.requestReset(); },
-                      "G K", true},
-        InterruptCase{"RecordingSettingsRead",
-                      atAddress4([](EngineRig& r) { r.engine.beginRecordingSettings(); }),
-                      "ER001 Q K", true},
-        InterruptCase{"PanelInfoClosedBeforeTheVersionCame", atAddress4([](EngineRig& r) {
-                          r.engine.beginPanelInfo();
-                          r.exchange(); // ER004 answered, F out
-                          r.engine.endPanelInfo();
-                      }),
-                      "K", true},
-        InterruptCase{"EraseAnsweredYes", atAddress4([](EngineRig& r) {
-                          r.engine.requestErase();
-                          r.host.questions.at(0).answer(true);
-                      }),
-                      "ES K", true},
-        InterruptCase{"ResetAfterTheUserAskedToStop", atAddress4([](EngineRig& r) {
-                          r.host.memory.stopRequested = true;
-                          r.engine.requestReset();
-                      }),
-                      "G K", false}),
+    ::testing::Values(InterruptCase{"ResetFromATakAnswer",
+                                    atAddress4([](EngineRig& r) { r.engine.requestReset(); }),
+                                    "G K", true},
+                      // The pending slot holds the reset before the version request went out.
+                      InterruptCase{"ResetBeforeTheDownloadBegan",
+                                    [](EngineRig& r) { r.engine.requestReset(); }, "G K", true},
+                      InterruptCase{"RecordingSettingsRead", atAddress4([](EngineRig& r) {
+                                        r.engine.beginRecordingSettings(r.host.panelSettings);
+                                    }),
+                                    "ER001 Q K", true},
+                      InterruptCase{"PanelInfoClosedBeforeTheVersionCame",
+                                    atAddress4([](EngineRig& r) {
+                                        r.engine.beginPanelInfo(r.host.panelInfo);
+                                        r.exchange(); // ER004 answered, F out
+                                        r.engine.endPanelInfo();
+                                    }),
+                                    "K", true},
+                      InterruptCase{"EraseAnsweredYes", atAddress4([](EngineRig& r) {
+                                        r.engine.requestErase();
+                                        r.host.questions.at(0).answer(true);
+                                    }),
+                                    "ES K", true},
+                      InterruptCase{"ResetAfterTheUserAskedToStop", atAddress4([](EngineRig& r) {
+                                        r.host.requestMemoryStop();
+                                        r.engine.requestReset();
+                                    }),
+                                    "G K", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MemoryDownload, ARetryRepeatsTheReadThatIsOutThoughTheAddressWasReused) {
@@ -588,14 +589,14 @@ TEST(MemoryDownload, ARetryRepeatsTheReadThatIsOutThoughTheAddressWasReused) {
     loadContent(rig);
     rig.start();
     rig.engine.beginMemoryRead();
-    rig.host.memory.open = true;
+    rig.host.setMemoryOpen(true);
     rig.run(4); // ER004 out
-    rig.engine.beginRecordingSettings();
+    rig.engine.beginRecordingSettings(rig.host.panelSettings);
     rig.engine.onTick();
     ASSERT_EQ(rig.host.sent.back(), "ER004");
     rig.exchange(); // its byte is stored, then the settings read breaks in
     EXPECT_TRUE(storedInOrder(rig.host));
-    EXPECT_EQ(rig.host.memory.bytes.size(), 3u);
+    EXPECT_EQ(rig.host.memoryBytes().size(), 3u);
     EXPECT_EQ(rig.host.memory.aborts, 1);
     EXPECT_EQ(rig.host.messages, std::vector<std::string>{kReadError});
     // The settings read then runs as it would have on its own.
@@ -622,7 +623,7 @@ TEST(PollEngine, LateVersionReplyAfterTheInfoDialogClosedStartsNoDownload) {
     EngineRig rig;
     rig.panel.versionByte = 150;
     rig.start();
-    rig.engine.beginPanelInfo();
+    rig.engine.beginPanelInfo(rig.host.panelInfo);
     rig.run(1); // F out
     rig.engine.endPanelInfo();
     EXPECT_EQ(rig.run(1), "K");
@@ -668,7 +669,7 @@ class TimeOuts : public ::testing::TestWithParam<TimeoutCase> {};
 TEST_P(TimeOuts, InvalidRepliesDoNotResetTheCount) {
     EngineRig rig;
     rig.start();
-    rig.engine.beginPowerSaving();
+    rig.engine.beginPowerSaving(rig.host.powerSaving);
     rig.runToStatus();
     rig.engine.endPowerSaving(true, 1);
     rig.exchange(); // K answered: J is in flight
@@ -871,13 +872,13 @@ TEST(PollEngine, OneShotFlagsAreClearedBeforeTheRequest) {
     EngineRig rig;
     rig.data.clockValid = rig.data.memoryByteValid = rig.data.dateSetAck = 1;
     rig.data.powerSavingAck = rig.data.resetAck = 1;
-    rig.engine.beginClockRead();
+    rig.engine.beginClockRead(rig.host.panelClock);
     EXPECT_EQ(rig.data.clockValid, 0);
     rig.engine.beginMemoryRead();
     EXPECT_EQ(rig.data.memoryByteValid, 0);
     EXPECT_EQ(rig.engine.memoryAddress(), 2);
     rig.data.memoryByteValid = 1;
-    rig.engine.beginRecordingSettings();
+    rig.engine.beginRecordingSettings(rig.host.panelSettings);
     EXPECT_EQ(rig.data.memoryByteValid, 0);
     EXPECT_EQ(rig.engine.memoryAddress(), 1);
     EXPECT_TRUE(rig.engine.recordingDialogOpen());
@@ -889,7 +890,7 @@ TEST(PollEngine, OneShotFlagsAreClearedBeforeTheRequest) {
     rig.engine.requestReset();
     EXPECT_EQ(rig.data.resetAck, 0);
     // Cancelled dialogs change nothing but their open flags.
-    rig.engine.beginPowerSaving();
+    rig.engine.beginPowerSaving(rig.host.powerSaving);
     rig.engine.endPowerSaving(false, 9);
     rig.engine.endRecordingSettings(false, 9, 9);
     rig.engine.endClockRead(false, {});
@@ -919,9 +920,10 @@ TEST(PollEngine, MessageBoxLoopCannotInterruptAStep) {
     ReentrantHost host;
     PollEngine engine(data, host);
     host.engine = &engine;
+    host.attach(engine.memoryDownload());
     engine.start();
     engine.beginMemoryRead();
-    host.memory.open = true;
+    host.setMemoryOpen(true);
     for (const char c : std::string("xK00000005\r\nxF<8\r\n")) {
         engine.onByte(static_cast<std::uint8_t>(c));
     }

@@ -1,4 +1,4 @@
-#include "recording/MemoryDecoder.h"
+#include "protocol/MemoryDecoder.h"
 
 #include "recording/MemoryListText.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/MemoryRecord.h"
+#include "protocol/MemoryRecord.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/RecordLayout.h"
+#include "protocol/RecordLayout.h"
 
 #include <string>
 

@@ -1,0 +1,10 @@
+#pragma once
+
+// Who waits for the reply of a one-shot read (panel information, clock,
+// recording settings, power saving): handed to the poll engine by the
+// operation's begin call and told when the reply is in PanelData.
+class PanelReplyListener {
+public:
+    virtual ~PanelReplyListener() = default;
+    virtual void onPanelReply() = 0;
+};
