@@ -60,8 +60,8 @@ foreach(page ${TQ820_MAN_PAGES})
 endforeach()
 add_custom_target(tq820_man_pages ALL DEPENDS ${TQ820_PACKED_MAN_PAGES})
 
-install(FILES ${TQ820_RESOURCES}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${TQ820_RESOURCES}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tq820)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tq820)
 
 # The installed desktop entry and metadata pass their validators.
 if(TQ820_BUILD_TESTS)

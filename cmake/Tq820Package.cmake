@@ -21,13 +21,13 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-liberation2")
 if(TARGET Qt6::Sql)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 endif()
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "companion program of the TQ-820 weather panel
- TQ820 polls a TQ-820 weather-measurement panel over a serial port and shows
- temperature, humidity, pressure, wind speed and wind direction in large tiles.
- It records the readings to a file, downloads and exports the panel's memory and
- administers the panel. The user interface is Polish.
- .
- The package also holds tq820-sim, a simulated panel on a pseudo-terminal.
- Licence: GPL-3.0-or-later.")
+# The summary above is the first line; CPack indents this body for the control file.
+set(CPACK_PACKAGE_DESCRIPTION "TQ820 polls a TQ-820 weather-measurement panel over a serial port and shows
+temperature, humidity, pressure, wind speed and wind direction in large tiles.
+It records the readings to a file, downloads and exports the panel's memory and
+administers the panel. The user interface is Polish.
+
+The package also holds tq820-sim, a simulated panel on a pseudo-terminal.
+Licence: GPL-3.0-or-later.")
 
 include(CPack)
