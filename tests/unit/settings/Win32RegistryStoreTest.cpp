@@ -27,7 +27,8 @@ TEST(Win32RegistryStore, SettingsSurviveARestartAndUninstallRemovesTheKey) {
         ASSERT_NE(dynamic_cast<Win32RegistryStore*>(store.get()), nullptr);
         loadSettings(*store, saved, styles);
         saved.portNumber = 256;
-        saved.recordFileName = "C:\\Pomiary\\żółć – wrzesień.csv";
+        // Longer than the 255 bytes the registry's old limit would allow.
+        saved.recordFileName = "C:\\Pomiary\\" + std::string(300, 'x') + "\\żółć – wrzesień.csv";
         saved.windowRect = {-40, 10, 600, 420};
         styles[0].font.faceName = "Źródło Sans";
         saveSettings(*store, saved, styles, 1920, 1080);
@@ -43,7 +44,7 @@ TEST(Win32RegistryStore, SettingsSurviveARestartAndUninstallRemovesTheKey) {
         ASSERT_EQ(store->Open(RegistryRoot::CurrentUser, kSettingsKeyPath), 1);
         std::uint32_t type = 0;
         std::uint32_t size = 0;
-        char name[kSettingsTextBufferSize] = {};
+        char name[1024] = {};
         EXPECT_EQ(store->QueryValue("FILE_NAME", name, sizeof name, &type, &size), 1);
         EXPECT_EQ(type, RegistryStore::kTypeString);
         EXPECT_EQ(store->ReadDword("PORT_NR", port), 1);
