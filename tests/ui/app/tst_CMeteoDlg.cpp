@@ -113,9 +113,11 @@ private:
 
 void TestCMeteoDlg::initTestCase() {
     QVERIFY(home.isValid());
-    // Private configuration and cache folders: no real port or setting is touched.
+    // Private configuration, cache and data folders: no real port, setting or
+    // history is touched.
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
 }
 
 void TestCMeteoDlg::cleanup() {
