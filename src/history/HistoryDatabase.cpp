@@ -4,6 +4,7 @@
 #include "history/HistorySampler.h"
 #include "history/LocalTime.h"
 #include "history/MinuteAggregate.h"
+#include "history/RowCodec.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -37,8 +38,6 @@ QString columns(const QStringList& suffixes, bool withType) {
     return out.join(QStringLiteral(", "));
 }
 
-const QStringList kMinuteSuffixes{QStringLiteral("_n"), QStringLiteral("_min"),
-                                  QStringLiteral("_mean"), QStringLiteral("_max")};
 const QStringList kDaySuffixes{QStringLiteral("_n"),       QStringLiteral("_min"),
                                QStringLiteral("_min_utc"), QStringLiteral("_max"),
                                QStringLiteral("_max_utc"), QStringLiteral("_mean")};
@@ -49,6 +48,14 @@ QString placeholders(int count) {
         marks << QStringLiteral("?");
     }
     return marks.join(QLatin1Char(','));
+}
+
+QVariant blob(const std::string& bytes) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string_view bytesOf(const QByteArray& b) {
+    return {b.constData(), static_cast<std::size_t>(b.size())};
 }
 
 QVariant bindable(const StoredValue& v) {
@@ -154,24 +161,18 @@ bool HistoryDatabase::open(const QString& path, Mode mode) {
         *q = QSqlQuery(db);
         q->setForwardOnly(true);
     }
-    const QString minuteColumns = QStringLiteral("utc, offset, source, ") +
-                                  columns(kMinuteSuffixes, false) +
-                                  QStringLiteral(", speed_max_dir");
     const bool prepared =
         prepare(s.selectRawRange,
-                QStringLiteral("SELECT utc, offset, temp, rh, press, speed, dir FROM raw "
-                               "WHERE utc >= ? AND utc < ? ORDER BY utc")) &&
-        prepare(s.selectMinuteRange,
-                QStringLiteral("SELECT %1 FROM minute WHERE utc >= ? AND utc < ? ORDER BY utc")
-                    .arg(minuteColumns)) &&
+                QStringLiteral("SELECT utc, offset, v FROM raw WHERE utc >= ? AND utc < ? "
+                               "ORDER BY utc")) &&
+        prepare(s.selectMinuteRange, QStringLiteral("SELECT utc, offset, source, v FROM minute "
+                                                    "WHERE utc >= ? AND utc < ? ORDER BY utc")) &&
         (mode == Mode::Read ||
-         (prepare(s.insertRaw,
-                  QStringLiteral("INSERT OR REPLACE INTO raw VALUES (?,?,?,?,?,?,?)")) &&
-          prepare(s.insertMinute, QStringLiteral("INSERT OR REPLACE INTO minute (%1) VALUES (%2)")
-                                      .arg(minuteColumns, placeholders(24))) &&
+         (prepare(s.insertRaw, QStringLiteral("INSERT OR REPLACE INTO raw VALUES (?,?,?)")) &&
+          prepare(s.insertMinute,
+                  QStringLiteral("INSERT OR REPLACE INTO minute VALUES (?,?,?,?)")) &&
           prepare(s.insertMinuteIfNew,
-                  QStringLiteral("INSERT OR IGNORE INTO minute (%1) VALUES (%2)")
-                      .arg(minuteColumns, placeholders(24))) &&
+                  QStringLiteral("INSERT OR IGNORE INTO minute VALUES (?,?,?,?)")) &&
           prepare(s.insertDay,
                   QStringLiteral("INSERT OR REPLACE INTO day VALUES (%1)").arg(placeholders(32))) &&
           prepare(s.purgeRaw, QStringLiteral("DELETE FROM raw WHERE utc < ?")) &&
@@ -187,6 +188,11 @@ bool HistoryDatabase::open(const QString& path, Mode mode) {
     return true;
 }
 
+bool HistoryDatabase::setWaitForTheDisk(bool wait) {
+    return isOpen() && runSql(wait ? QStringLiteral("PRAGMA synchronous=FULL")
+                                   : QStringLiteral("PRAGMA synchronous=NORMAL"));
+}
+
 bool HistoryDatabase::createTables() {
     QSqlQuery version(QSqlDatabase::database(connection_, false));
     if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
@@ -197,12 +203,10 @@ bool HistoryDatabase::createTables() {
     }
     return inTransaction([this] {
         return runSql(QStringLiteral("CREATE TABLE IF NOT EXISTS raw (utc INTEGER PRIMARY KEY, "
-                                     "offset INTEGER NOT NULL, %1)")
-                          .arg(columns({QString()}, true))) &&
+                                     "offset INTEGER NOT NULL, v BLOB NOT NULL)")) &&
                runSql(QStringLiteral("CREATE TABLE IF NOT EXISTS minute (utc INTEGER PRIMARY "
                                      "KEY, offset INTEGER NOT NULL, source INTEGER NOT NULL, "
-                                     "%1, speed_max_dir INTEGER)")
-                          .arg(columns(kMinuteSuffixes, true))) &&
+                                     "v BLOB NOT NULL)")) &&
                runSql(QStringLiteral("CREATE TABLE IF NOT EXISTS panel (utc INTEGER PRIMARY KEY, "
                                      "offset INTEGER NOT NULL, downloaded INTEGER NOT NULL, %1)")
                           .arg(columns({QString()}, true))) &&
@@ -230,6 +234,9 @@ bool HistoryDatabase::fail(const QSqlQuery& query) {
     failure_ = {sqliteCode(query.lastError()), query.lastError().driverText()};
     if (failure_.text.isEmpty()) {
         failure_.text = query.lastError().databaseText();
+    }
+    if (failure_.code == 0) {
+        failure_.code = -1; // a failure all the same
     }
     return false;
 }
@@ -287,39 +294,23 @@ bool HistoryDatabase::completeUnfinishedMinutes() {
 }
 
 bool HistoryDatabase::storeMinute(std::int64_t minuteUtc, RowSource source, DayHints& days) {
-    Statements& s = *statements_;
-    s.selectRawRange.addBindValue(QVariant::fromValue<qlonglong>(minuteUtc));
-    s.selectRawRange.addBindValue(QVariant::fromValue<qlonglong>(minuteUtc + 60));
-    if (!run(s.selectRawRange)) {
+    const std::vector<RawRow> seconds = rawRows(minuteUtc, minuteUtc + 60);
+    if (failure_.code != 0) {
         return false;
     }
-    std::vector<RawRow> seconds;
-    while (s.selectRawRange.next()) {
-        RawRow r;
-        r.utc = s.selectRawRange.value(0).toLongLong();
-        r.offset = s.selectRawRange.value(1).toInt();
-        for (std::size_t i = 0; i < 5; ++i) {
-            r.values[i] = stored(s.selectRawRange.value(static_cast<int>(i) + 2));
-        }
-        seconds.push_back(r);
-    }
-    s.selectRawRange.finish();
     const std::optional<MinuteRow> row = aggregateMinute(minuteUtc, seconds, source);
     if (!row) {
         return true; // no second of it was stored
     }
     days[localDay(row->utc, row->offset)] = row->offset;
-    QSqlQuery& q = s.insertMinute;
-    q.addBindValue(QVariant::fromValue<qlonglong>(row->utc));
-    q.addBindValue(row->offset);
-    q.addBindValue(static_cast<int>(row->source));
-    for (const QuantityAggregate& a : row->quantities) {
-        q.addBindValue(a.count);
-        q.addBindValue(bindable(a.min));
-        q.addBindValue(bindable(a.mean));
-        q.addBindValue(bindable(a.max));
-    }
-    q.addBindValue(bindable(row->directionAtMaxSpeed));
+    return insertMinute(statements_->insertMinute, *row);
+}
+
+bool HistoryDatabase::insertMinute(QSqlQuery& q, const MinuteRow& row) {
+    q.addBindValue(QVariant::fromValue<qlonglong>(row.utc));
+    q.addBindValue(row.offset);
+    q.addBindValue(static_cast<int>(row.source));
+    q.addBindValue(blob(RowCodec::encodeMinute(row)));
     return run(q);
 }
 
@@ -366,9 +357,7 @@ bool HistoryDatabase::write(std::span<const RawRow> seconds,
             QSqlQuery& q = s.insertRaw;
             q.addBindValue(QVariant::fromValue<qlonglong>(r.utc));
             q.addBindValue(r.offset);
-            for (const StoredValue& v : r.values) {
-                q.addBindValue(bindable(v));
-            }
+            q.addBindValue(blob(RowCodec::encodeValues(r.values)));
             if (!run(q)) {
                 return false;
             }
@@ -426,17 +415,7 @@ bool HistoryDatabase::addMinutes(std::span<const MinuteRow> minutes, int& added)
         QSqlQuery& q = statements_->insertMinuteIfNew;
         DayHints days;
         for (const MinuteRow& row : minutes) {
-            q.addBindValue(QVariant::fromValue<qlonglong>(row.utc));
-            q.addBindValue(row.offset);
-            q.addBindValue(static_cast<int>(row.source));
-            for (const QuantityAggregate& a : row.quantities) {
-                q.addBindValue(a.count);
-                q.addBindValue(bindable(a.min));
-                q.addBindValue(bindable(a.mean));
-                q.addBindValue(bindable(a.max));
-            }
-            q.addBindValue(bindable(row.directionAtMaxSpeed));
-            if (!run(q)) {
+            if (!insertMinute(q, row)) {
                 return false;
             }
             if (q.numRowsAffected() > 0) {
@@ -483,13 +462,11 @@ std::vector<RawRow> HistoryDatabase::rawRows(std::int64_t from, std::int64_t to)
         return rows;
     }
     while (q.next()) {
-        RawRow r;
-        r.utc = q.value(0).toLongLong();
-        r.offset = q.value(1).toInt();
-        for (std::size_t i = 0; i < 5; ++i) {
-            r.values[i] = stored(q.value(static_cast<int>(i) + 2));
+        // A row this program did not write is left out.
+        const auto values = RowCodec::decodeValues(bytesOf(q.value(2).toByteArray()));
+        if (values) {
+            rows.push_back(RawRow{q.value(0).toLongLong(), q.value(1).toInt(), *values});
         }
-        rows.push_back(r);
     }
     q.finish();
     return rows;
@@ -511,16 +488,11 @@ std::vector<MinuteRow> HistoryDatabase::minuteRows(std::int64_t from, std::int64
         MinuteRow r;
         r.utc = q.value(0).toLongLong();
         r.offset = q.value(1).toInt();
-        r.source = static_cast<RowSource>(q.value(2).toInt());
-        int column = 3;
-        for (QuantityAggregate& a : r.quantities) {
-            a.count = q.value(column++).toInt();
-            a.min = stored(q.value(column++));
-            a.mean = stored(q.value(column++));
-            a.max = stored(q.value(column++));
+        r.source = q.value(2).toInt() == static_cast<int>(RowSource::Import) ? RowSource::Import
+                                                                             : RowSource::Live;
+        if (RowCodec::decodeMinute(bytesOf(q.value(3).toByteArray()), r)) {
+            rows.push_back(r);
         }
-        r.directionAtMaxSpeed = stored(q.value(column));
-        rows.push_back(r);
     }
     q.finish();
     return rows;
