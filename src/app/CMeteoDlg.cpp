@@ -124,7 +124,6 @@ void CMeteoDlg::createMenus() {
     QMenu* program = addMenu(QStringLiteral("&Program"), "menuProgram");
     addAction(program, "Importuj plik rejestracji…", "actionImportRecording",
               [this] { historyCommands.importRecordFile(); });
-    program->addSeparator();
     addAction(program, "Odinstaluj", "actionUninstall", [this] { emit uninstallRequested(); });
     addAction(program, "Zamknij", "actionClose", [this] { close(); });
 

@@ -40,16 +40,8 @@ HistoryCommands::HistoryCommands(MeasurementHistory& history, AppSettings& setti
             &HistoryCommands::onImportFinished);
 }
 
-MeasurementHistory::Settings HistoryCommands::historySettings(const AppSettings& s) {
-    MeasurementHistory::Settings h;
-    h.enabled = s.historyEnabled != 0;
-    h.rawHours = s.historyRawHours;
-    h.path = QString::fromStdString(s.historyFileName);
-    return h;
-}
-
 void HistoryCommands::start() {
-    history.configure(historySettings(settings));
+    history.configure(MeasurementHistory::settingsOf(settings));
 }
 
 void HistoryCommands::storeMemoryRecords(const std::vector<MemoryRecord>& records) {
@@ -76,7 +68,7 @@ QString HistoryCommands::summaryOf(const QString& path) {
 }
 
 void HistoryCommands::settingsDialog() {
-    const MeasurementHistory::Settings before = historySettings(settings);
+    const MeasurementHistory::Settings before = MeasurementHistory::settingsOf(settings);
     const QString currentFile = MeasurementHistory::pathOf(before);
     CHistoryDlg dialog(window);
     dialog.setValues({before.enabled, before.rawHours, currentFile});
@@ -93,24 +85,20 @@ void HistoryCommands::settingsDialog() {
         return;
     }
     const CHistoryDlg::Values v = dialog.values();
-    settings.historyEnabled = v.enabled ? 1 : 0;
-    settings.historyRawHours = v.rawHours;
-    // The default place is kept as "the default", so that it follows the
-    // user's data folder.
-    const QString path = QDir::cleanPath(v.path);
-    settings.historyFileName = path.isEmpty() || path == MeasurementHistory::defaultPath()
-                                   ? std::string()
-                                   : path.toStdString();
-    history.configure(historySettings(settings));
+    MeasurementHistory::storeInto({v.enabled, v.path, v.rawHours}, settings);
+    history.configure(MeasurementHistory::settingsOf(settings));
 }
 
 bool HistoryCommands::clearNow(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        return true; // nothing was kept there
+    }
     // The running history empties its own file; a file not in use is opened
     // for the purpose.
     MeasurementHistory temporary;
     MeasurementHistory* target = &history;
     if (!history.running() || history.path() != path) {
-        MeasurementHistory::Settings s = historySettings(settings);
+        MeasurementHistory::Settings s = MeasurementHistory::settingsOf(settings);
         s.enabled = true;
         s.path = path;
         temporary.configure(s);

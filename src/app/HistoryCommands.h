@@ -24,8 +24,6 @@ public:
     // `settings` belongs to the window and outlives this object.
     HistoryCommands(MeasurementHistory& history, AppSettings& settings, QWidget* window);
 
-    static MeasurementHistory::Settings historySettings(const AppSettings& settings);
-
     // Start-up: the history as the settings say.
     void start();
     void settingsDialog();

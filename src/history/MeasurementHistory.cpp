@@ -2,6 +2,7 @@
 
 #include "history/HistoryWorker.h"
 #include "history/PanelRecords.h"
+#include "settings/AppSettings.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,6 +39,21 @@ QString MeasurementHistory::defaultPath() {
 
 QString MeasurementHistory::pathOf(const Settings& settings) {
     return settings.path.isEmpty() ? defaultPath() : settings.path;
+}
+
+MeasurementHistory::Settings MeasurementHistory::settingsOf(const AppSettings& s) {
+    return Settings{s.historyEnabled != 0, QString::fromStdString(s.historyFileName),
+                    s.historyRawHours};
+}
+
+void MeasurementHistory::storeInto(const Settings& history, AppSettings& s) {
+    s.historyEnabled = history.enabled ? 1 : 0;
+    s.historyRawHours = history.rawHours;
+    // The default place is kept as "the default", so that it follows the
+    // user's data folder.
+    const QString path = QDir::cleanPath(history.path);
+    s.historyFileName =
+        history.path.isEmpty() || path == defaultPath() ? std::string() : path.toStdString();
 }
 
 void MeasurementHistory::configure(const Settings& settings) {

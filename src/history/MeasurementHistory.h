@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+struct AppSettings;
 class HistoryWorker;
 class QThread;
 
@@ -46,6 +47,10 @@ public:
     static QString defaultPath();
     // The file the settings name.
     static QString pathOf(const Settings& settings);
+    // The history's share of the program's settings (HISTORY_ON,
+    // HISTORY_RAW_HOURS, HISTORY_FILE), and back.
+    static Settings settingsOf(const AppSettings& settings);
+    static void storeInto(const Settings& history, AppSettings& settings);
 
     // Starts, reconfigures or (when disabled) stops the history. A new file
     // closes the old one first.

@@ -256,10 +256,13 @@ void TestCMeteoDlg::windowOpensAtStoredRectangle() {
 void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("items");
-    QTest::newRow("Program") << "Program" << QStringList{"Odinstaluj", "Zamknij"};
+    QTest::newRow("Program") << "Program"
+                             << QStringList{QStringLiteral("Importuj plik rejestracji…"),
+                                            "Odinstaluj", "Zamknij"};
     QTest::newRow("Widok") << "Widok" << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu"};
     QTest::newRow("Ustawienia") << "Ustawienia"
-                                << QStringList{"Port szeregowy", "Rejestracja do pliku"};
+                                << QStringList{"Port szeregowy", "Rejestracja do pliku",
+                                               QStringLiteral("Historia pomiarów")};
     QTest::newRow("Panel") << "Panel"
                            << QStringList{"Informacje o panelu", "Data i czas", "Reset",
                                           QStringLiteral("Tryb oszczędzania energii")};
@@ -305,6 +308,8 @@ void TestCMeteoDlg::menuItemsOpenTheirDialogs_data() {
     QTest::newRow("Port szeregowy") << "actionPort" << QStringList{} << "Port szeregowy";
     QTest::newRow("Rejestracja do pliku")
         << "actionRecording" << QStringList{} << "Rejestruj do pliku";
+    QTest::newRow("Historia pomiarów")
+        << "actionHistory" << QStringList{} << QStringLiteral("Historia pomiarów");
     QTest::newRow("O programie") << "actionAbout" << QStringList{} << "O programie";
     QTest::newRow("Odinstaluj: question and message")
         << "actionUninstall" << QStringList{"yesButton"}
