@@ -28,7 +28,9 @@ CRecordingDlg::CRecordingDlg(const PanelData* data, QWidget* parent)
     setWindowTitle(QStringLiteral("Ustawienia rejestracji"));
 
     recordingBox->setObjectName(QStringLiteral("recordingBox"));
-    connect(recordingBox, &QCheckBox::clicked, this, [this] { applyRecordingBox(); });
+    // The state, not the click: a screen reader's toggle action changes the
+    // box without clicking it.
+    connect(recordingBox, &QCheckBox::toggled, this, [this] { applyRecordingBox(); });
 
     auto* intervalLabel = new QLabel(QStringLiteral("Interwał rejestracji"), this);
     auto* minutesLabel = new QLabel(QStringLiteral("min."), this);
@@ -56,7 +58,11 @@ CRecordingDlg::CRecordingDlg(const PanelData* data, QWidget* parent)
         layoutButtons[std::size_t(i)] = button;
         groupLayout->addWidget(button);
     }
-    connect(layoutGroup, &QButtonGroup::idClicked, this, &CRecordingDlg::onLayoutClicked);
+    connect(layoutGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) {
+            onLayoutClicked(id);
+        }
+    });
     maxWindBox->setObjectName(QStringLiteral("maxWindBox"));
 
     auto* layout = new QVBoxLayout(this);
@@ -152,7 +158,7 @@ void CRecordingDlg::selectLayout(std::optional<int> layout) {
 
 void CRecordingDlg::onLayoutClicked(int layout) {
     windLayout = RS::layoutChoices()[std::size_t(layout)].windLayout;
-    maxWindBox->setEnabled(windLayout);
+    applyRecordingBox();
 }
 
 void CRecordingDlg::applyRecordingBox() {

@@ -149,10 +149,17 @@ void CComPort::onReadyRead() {
     delivering = true;
     const QPointer<CComPort> self(this);
     while (serial->isOpen()) {
-        const QByteArray bytes = serial->readAll();
-        if (bytes.isEmpty())
+        // Read into the kept buffer: readAll() would allocate a fresh 16 KiB
+        // array for every byte the line delivers.
+        const qint64 waiting = serial->bytesAvailable();
+        if (waiting <= 0)
             break;
-        emit bytesReceived(bytes);
+        received.resize(waiting);
+        const qint64 got = serial->read(received.data(), waiting);
+        if (got <= 0)
+            break;
+        received.resize(got);
+        emit bytesReceived(received);
         if (self.isNull())
             return; // the owner dropped the port in its slot
     }

@@ -56,6 +56,7 @@ private:
 
     QSerialPort* serial;
     QTimer reconnectTimer;
+    QByteArray received;     // the bytes handed over last, its storage reused
     bool delivering = false; // guards against re-entry from a nested event loop
     bool active = false;     // opened by the owner and not closed since, even while lost
     int number = 0;

@@ -56,7 +56,14 @@ template <typename Call> void PanelLink::step(Call call) {
     ++stepDepth_;
     call();
     --stepDepth_;
-    if (stepDepth_ == 0 && statusDue_) {
+    if (stepDepth_ != 0) {
+        return;
+    }
+    if (pollTimerDue_) {
+        pollTimerDue_ = false;
+        pollTimer_.start();
+    }
+    if (statusDue_) {
         statusDue_ = false;
         publishStatus(dueLinkUp_);
     }
@@ -77,6 +84,12 @@ void PanelLink::sendBytes(const std::uint8_t* data, int count) {
 }
 
 void PanelLink::restartPollTimer() {
+    if (stepDepth_ > 0) {
+        // Restarted right after the request has gone out: a timer restart costs
+        // more than the request's own write.
+        pollTimerDue_ = true;
+        return;
+    }
     pollTimer_.start();
 }
 

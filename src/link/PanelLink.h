@@ -78,8 +78,8 @@ signals:
 
 private:
     void onBytes(const QByteArray& bytes);
-    // Runs an engine entry point; the status it produces is published once
-    // the step is over, after its next request has gone out.
+    // Runs an engine entry point; the poll timer's restart and the status it
+    // produces follow once the step is over, after its next request has gone out.
     template <typename Call> void step(Call call);
     void publishStatus(bool linkUp);
 
@@ -92,6 +92,7 @@ private:
     int recordingInterval_ = 0;
     bool publishedLinkUp_ = false;
     int stepDepth_ = 0;
+    bool pollTimerDue_ = false;
     bool statusDue_ = false;
     bool dueLinkUp_ = false;
 };

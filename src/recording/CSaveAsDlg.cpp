@@ -2,9 +2,9 @@
 
 #include "recording/MemoryExport.h"
 #include "recording/ReportFile.h"
+#include "recording/ReportFileChooser.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "recording/ReportFileChooser.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,7 +21,9 @@ const QString kAskAppend =
 
 void reportWriteFailure(QWidget* parent, const ReportFile& file) {
     PolishMessageBox::inform(
-        parent, QStringLiteral("Błąd zapisu do pliku „%1”: %2.").arg(file.path(), file.errorText()),
+        parent,
+        QStringLiteral("Błąd zapisu do pliku „%1”: %2.")
+            .arg(QString::fromStdString(file.path()), QString::fromStdString(file.errorText())),
         QMessageBox::Critical);
 }
 
@@ -93,25 +95,27 @@ void CSaveAsDlg::accept() {
 
 bool CSaveAsDlg::exportRecords() {
     ReportFile file;
-    if (!file.open(fileName())) {
+    if (!file.open(fileName().toStdString())) {
         PolishMessageBox::inform(this, QStringLiteral("Wybrany plik jest niedostępny."),
                                  QMessageBox::Warning);
         return false;
     }
+    bool replace = false;
     if (file.existed()) {
         const std::optional<bool> append = PolishMessageBox::askExplicitly(this, kAskAppend);
         if (!append) {
             return false; // no answer: the file stays as it was
         }
-        if (!(*append ? file.seekToEnd() : file.truncate())) {
-            reportWriteFailure(this, file);
-            return false;
-        }
+        replace = !*append;
     }
     // All lines in one write: a failure leaves the file as it was before the
-    // export, never with half a line or half an export.
+    // export, never with half a line or half an export. Nie puts the new
+    // content beside the old and swaps them only once it is on the disk, so a
+    // full disk cannot leave the user with neither.
     const std::string bytes = MemoryExport::allLines(source, csvLayout);
-    if (!bytes.empty() && !file.writeLine(bytes)) {
+    const bool written =
+        replace ? file.replaceContents(bytes) : (bytes.empty() || file.writeLine(bytes));
+    if (!written) {
         reportWriteFailure(this, file);
         return false;
     }

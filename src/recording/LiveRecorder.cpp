@@ -1,9 +1,9 @@
 #include "recording/LiveRecorder.h"
 
-#include "settings/AppSettings.h"
 #include "recording/CLogFileDlg.h"
 #include "recording/LogFileSettings.h"
 #include "recording/RecordingRules.h"
+#include "settings/AppSettings.h"
 #include "widgets/DateTimeConversion.h"
 #include "widgets/PolishMessageBox.h"
 
@@ -96,13 +96,8 @@ void LiveRecorder::resumeRecordingAtStartup() {
 }
 
 bool LiveRecorder::openRecordFile(bool ask) {
-    const QString name = QString::fromStdString(settings.recordFileName);
-    // A stored name cut short at a zero byte would name another file.
-    if (name.contains(QChar(0))) {
-        return false;
-    }
     auto file = std::make_unique<ReportFile>();
-    if (!file->open(name)) {
+    if (!file->open(settings.recordFileName)) {
         return false;
     }
     if (file->existed()) {
@@ -113,7 +108,8 @@ bool LiveRecorder::openRecordFile(bool ask) {
         if (!append || shuttingDown) {
             return false;
         }
-        if (!(*append ? file->seekToEnd() : file->truncate())) {
+        // Lines always go at the end; Nie empties the file first.
+        if (!*append && !file->truncate()) {
             return false;
         }
     }
@@ -126,6 +122,16 @@ bool LiveRecorder::openRecordFile(bool ask) {
 void LiveRecorder::writeRecordLine() {
     if (!recordFile) {
         return;
+    }
+    // The file was deleted (or its folder was): its name is taken again as
+    // soon as that is possible, as a new file that starts with a header.
+    // Until then the lines are lost, and the streak told once goes on.
+    if (recordFile->nameGone()) {
+        if (!recordFile->reopen()) {
+            ++lost;
+            return;
+        }
+        lineBuilder.fileOpened();
     }
     const LogFileSettings current = LogFileSettings::fromAppSettings(settings);
     const RecordLineBuilder::Line line =
@@ -145,7 +151,8 @@ void LiveRecorder::writeRecordLine() {
                                    "Przyczyna: %2.\n\n"
                                    "Wyniki są pomijane, dopóki zapis się nie powiedzie. "
                                    "Rejestracja trwa dalej.")
-                        .arg(QDir::toNativeSeparators(recordFile->path()), recordFile->errorText());
+                        .arg(QDir::toNativeSeparators(QString::fromStdString(recordFile->path())),
+                             QString::fromStdString(recordFile->errorText()));
     // Not from inside the tick: the box's own event loop keeps the timer
     // ticking, and the tick must return at once.
     QMetaObject::invokeMethod(

@@ -1,6 +1,8 @@
 #include "settings/RegistryStore.h"
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 int RegistryStore::ReadDword(const std::string& name, std::int32_t& value,
                              std::uint32_t* errorOut) {
@@ -48,6 +50,27 @@ int RegistryStore::ReadString(const std::string& name, char* buffer, std::uint32
     }
     if (ok == 0 && buffer != nullptr && size > 0) {
         buffer[0] = '\0';
+    }
+    if (errorOut != nullptr) {
+        *errorOut = lastError();
+    }
+    return ok;
+}
+
+int RegistryStore::ReadText(const std::string& name, std::string& text, std::uint32_t* errorOut) {
+    std::uint32_t type = 0;
+    std::uint32_t stored = 0;
+    char probe = '\0';
+    int ok = QueryValue(name, &probe, 1, &type, &stored);
+    if ((ok != 0 || lastError() == kErrorMoreData) && stored < UINT32_MAX) {
+        // One byte more for a terminator the registry may lack.
+        std::vector<char> buffer(std::size_t{stored} + 1);
+        ok = ReadString(name, buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+        if (ok != 0) {
+            text.assign(buffer.data());
+        }
+    } else {
+        ok = 0;
     }
     if (errorOut != nullptr) {
         *errorOut = lastError();

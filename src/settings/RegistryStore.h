@@ -57,6 +57,9 @@ public:
     // accepted.
     int ReadString(const std::string& name, char* buffer, std::uint32_t size,
                    std::uint32_t* errorOut = nullptr);
+    // A text of any length, as long as the store holds it: the stored size
+    // is asked first. The text ends at its first zero byte.
+    int ReadText(const std::string& name, std::string& text, std::uint32_t* errorOut = nullptr);
     // Writes a text value of length + 1 bytes.
     int WriteString(const std::string& name, const std::string& text,
                     std::uint32_t* errorOut = nullptr);

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
+#include <string>
+#include <utility>
 
 #if defined(_WIN32)
 #include "settings/Win32RegistryStore.h"
@@ -41,24 +42,19 @@ void readNumber(RegistryStore& store, const std::string& name, int& setting) {
     }
 }
 
-// A text of at most 255 bytes that also fits a field of fieldSize bytes with
-// its terminator.
-void readText(RegistryStore& store, const std::string& name, std::string& setting,
-              std::size_t fieldSize) {
-    std::array<char, kSettingsTextBufferSize> scratch{};
-    if (store.ReadString(name, scratch.data(), static_cast<std::uint32_t>(scratch.size())) == 0) {
-        return;
-    }
-    const std::size_t length = std::strlen(scratch.data());
-    if (length + 1 <= fieldSize) {
-        setting.assign(scratch.data(), length);
+// A text as long as the store holds it.
+void readText(RegistryStore& store, const std::string& name, std::string& setting) {
+    std::string scratch;
+    if (store.ReadText(name, scratch) != 0) {
+        setting = std::move(scratch);
     }
 }
 
-// A text is written only when it can be read back whole.
-void writeText(RegistryStore& store, const std::string& name, const std::string& text,
-               std::size_t fieldSize) {
-    if (text.size() + 1 <= fieldSize && text.find('\0') == std::string::npos) {
+// A text is written whole. A zero byte cannot be stored inside a text, and
+// what would be read back is another text (another file's name): the stored
+// one stays. No name with one can be used anyway.
+void writeText(RegistryStore& store, const std::string& name, const std::string& text) {
+    if (text.find('\0') == std::string::npos) {
         store.WriteString(name, text);
     }
 }
@@ -73,7 +69,7 @@ void loadTileStyle(RegistryStore& store, Quantity q, TileStyle& style) {
     style.text = static_cast<Colour>(number);
     readNumber(store, valueName("FONT_HEIGHT", q), style.font.height);
     // Kept whole: a family name may be longer than the Windows record's 31 characters.
-    readText(store, valueName("FONT_NAME", q), style.font.faceName, kSettingsTextBufferSize);
+    readText(store, valueName("FONT_NAME", q), style.font.faceName);
     number = style.font.italic;
     readNumber(store, valueName("FONT_ITALIC", q), number);
     style.font.italic = static_cast<std::uint8_t>(number & 0xFF);
@@ -84,7 +80,7 @@ void saveTileStyle(RegistryStore& store, Quantity q, const TileStyle& style) {
     store.WriteDword(valueName("BACKGROUND", q), static_cast<std::int32_t>(style.background));
     store.WriteDword(valueName("TEXT", q), static_cast<std::int32_t>(style.text));
     store.WriteDword(valueName("FONT_HEIGHT", q), style.font.height);
-    writeText(store, valueName("FONT_NAME", q), style.font.faceName, kSettingsTextBufferSize);
+    writeText(store, valueName("FONT_NAME", q), style.font.faceName);
     store.WriteDword(valueName("FONT_ITALIC", q), style.font.italic);
     store.WriteDword(valueName("FONT_WEIGHT", q), style.font.weight);
 }
@@ -112,7 +108,7 @@ void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileSt
             settings.windowRect = rect;
         }
 
-        readText(store, "FILE_NAME", settings.recordFileName, kSettingsTextBufferSize);
+        readText(store, "FILE_NAME", settings.recordFileName);
         readNumber(store, "FILE_LOG", settings.recordEnabled);
         readNumber(store, "FILE_CSV", settings.recordCsv);
         int interval = settings.recordIntervalSeconds;
@@ -184,8 +180,8 @@ void saveSettings(RegistryStore& store, AppSettings& settings,
         store.WriteDword("WINDOW_BOTTOM", settings.windowRect.bottom);
         store.WriteDword("WINDOW_LEFT", settings.windowRect.left);
         store.WriteDword("WINDOW_RIGHT", settings.windowRect.right);
-        // A longer name could not be read back; the stored one stays.
-        writeText(store, "FILE_NAME", settings.recordFileName, kSettingsTextBufferSize);
+        // As long as it is: the name recorded into is the name kept.
+        writeText(store, "FILE_NAME", settings.recordFileName);
         store.WriteDword("FILE_LOG", settings.recordEnabled);
         store.WriteDword("FILE_CSV", settings.recordCsv);
         store.WriteDword("FILE_INTERVAL", settings.recordIntervalSeconds);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "display/TileStyle.h"
 #include "settings/AppSettings.h"
 #include "settings/RegistryStore.h"
-#include "display/TileStyle.h"
 
 #include <array>
 #include <memory>
@@ -10,10 +10,6 @@
 
 // The key that holds every setting of the program, under the current user.
 inline constexpr const char* kSettingsKeyPath = "SOFTWARE\\Velmor\\TQ820v1.0";
-
-// Texts are exchanged with the store through a buffer of this many bytes,
-// terminator included.
-inline constexpr int kSettingsTextBufferSize = 256;
 
 // A stored window edge may overlap the screen border by this many pixels.
 inline constexpr int kScreenFitTolerance = 10;

@@ -3,8 +3,8 @@
 
 #include "DialogTestSupport.h"
 #include "WindowTestSupport.h"
-#include "protocol/PanelData.h"
 #include "admin/CRecordingDlg.h"
+#include "protocol/PanelData.h"
 
 #include <QButtonGroup>
 #include <QPointer>
@@ -102,6 +102,7 @@ private slots:
     void showsThePanelsSettingsAndGivesWhatOkWrites_data();
     void showsThePanelsSettingsAndGivesWhatOkWrites();
     void givesUpWithoutTheConfigurationByte();
+    void followsTheBoxesStateNotOnlyClicks();
 };
 
 void TestCRecordingDlg::showsThePanelsSettingsAndGivesWhatOkWrites_data() {
@@ -126,6 +127,10 @@ void TestCRecordingDlg::showsThePanelsSettingsAndGivesWhatOkWrites_data() {
     QTest::newRow("0x28, then the full layout")
         << 0x28 << 10 << Shown{6, true, "[x] on", "[x] on", "10 on"}
         << QStringList{"layout:0", "ok"} << none << true << 10 << 0x10;
+    // Clicking a wind layout enables the maximum-wind box, which the click then ticks.
+    QTest::newRow("0x10, then a wind layout with the maximum")
+        << 0x10 << 5 << Shown{0, true, "[ ] off", "[x] on", "5 on"}
+        << QStringList{"layout:6", "maxWind", "ok"} << none << true << 5 << 0x28;
     // Without recording the field is not read; the layout is still written.
     QTest::newRow("recording cleared")
         << 0x48 << 15 << pressWind << QStringList{"text:999", "recording", "ok"} << none << true
@@ -223,6 +228,27 @@ void TestCRecordingDlg::givesUpWithoutTheConfigurationByte() {
     QVERIFY(!filledEarly);
     QCOMPARE(message, QStringLiteral("Nie można odczytać ustawień"));
     QCOMPARE(shown(dlg), (Shown{-1, false, "[ ] off", "[ ] off", " off"}));
+}
+
+// A screen reader's toggle action sets the state without a click.
+void TestCRecordingDlg::followsTheBoxesStateNotOnlyClicks() {
+    PanelData data;
+    CRecordingDlg dlg(&data);
+    Shown cleared;
+    Shown fullLayout;
+    whenShown(&dlg, [&] {
+        answer(data, dlg, 0x48, 15);
+        dlg.findChild<QCheckBox*>(QStringLiteral("recordingBox"))->setChecked(false);
+        cleared = ::shown(dlg);
+        saveScreenshot(&dlg, QStringLiteral("recording_toggled_off"));
+        dlg.findChild<QCheckBox*>(QStringLiteral("recordingBox"))->setChecked(true);
+        dlg.findChild<QRadioButton*>(QStringLiteral("layout0"))->setChecked(true);
+        fullLayout = ::shown(dlg);
+        clickLater(&dlg, QStringLiteral("cancelButton"));
+    });
+    QCOMPARE(dlg.run(), int(QDialog::Rejected));
+    QCOMPARE(cleared, (Shown{2, false, "[x] off", "[ ] on", "15 off"}));
+    QCOMPARE(fullLayout, (Shown{0, true, "[x] off", "[x] on", "15 on"}));
 }
 
 QTEST_MAIN(TestCRecordingDlg)

@@ -344,6 +344,9 @@ void TestCMemoryDlg::exportIntoAnExistingFile_data() {
     // The disk takes what fits (past the old line, into the new ones): the
     // failure is told once and leaves no half line.
     QTest::newRow("Tak, then the disk is full") << "yesButton" << 40 << true << false;
+    // The new content is written beside the old, which stays until it is
+    // replaced whole.
+    QTest::newRow("Nie, then the disk is full") << "noButton" << 40 << true << false;
 }
 
 void TestCMemoryDlg::exportIntoAnExistingFile() {
@@ -356,6 +359,10 @@ void TestCMemoryDlg::exportIntoAnExistingFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("wyniki.txt"));
     QVERIFY(writeFile(path, "stare\r\n"));
+    // Kept also when the file is replaced.
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ReadGroup));
+    const QFileDevice::Permissions permissions = QFile::permissions(path);
     CSaveAsDlg d(rig.dialog.records());
     child<QLineEdit>(d, "fileNameEdit")->setText(path);
     if (answer == QLatin1String("escape")) {
@@ -383,6 +390,9 @@ void TestCMemoryDlg::exportIntoAnExistingFile() {
     QCOMPARE(answers->icons, icons);
     QCOMPARE(contents(path), (old ? QByteArray("stare\r\n") : QByteArray()) +
                                  (lines ? exported(rig.dialog.records(), false) : QByteArray()));
+    QCOMPARE(QFile::permissions(path), permissions);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("wyniki.txt")});
 }
 
 // Which names the file cannot take is the report file's matter; a folder

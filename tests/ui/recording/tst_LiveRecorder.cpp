@@ -4,9 +4,9 @@
 
 #include "FileTestSupport.h"
 #include "WindowTestSupport.h"
-#include "settings/AppSettings.h"
 #include "protocol/PanelData.h"
 #include "recording/LiveRecorder.h"
+#include "settings/AppSettings.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -17,6 +17,7 @@
 #include <QTest>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -54,6 +55,8 @@ private slots:
     void cancelKeepsAnOpenFileAndOffClosesIt_data();
     void cancelKeepsAnOpenFileAndOffClosesIt();
     void offAtStartUpThenEndingTheProgramDuringTheQuestionKeepsTheFile();
+    void aFileOpenedFromTheDialogStartsANewStreak();
+    void aDeletedFileIsCreatedAgainWithAHeader();
 
 private:
     void makeRecorder() {
@@ -70,8 +73,8 @@ private:
     std::optional<ModalAnswerer> answers;
 };
 
-// Which files cannot be opened is the report file's matter (tst_ReportFile);
-// a folder stands for them here. A zero byte is the recorder's own check.
+// Which files cannot be opened is the report file's matter (ReportFileTest);
+// a folder and a name with a zero byte stand for them here.
 void TestLiveRecorder::unusableFileIsReportedThenTheDialogAsks_data() {
     QTest::addColumn<bool>("zeroByte");
     QTest::addColumn<bool>("atStartup");
@@ -228,6 +231,76 @@ void TestLiveRecorder::offAtStartUpThenEndingTheProgramDuringTheQuestionKeepsThe
     QCOMPARE(contents(path("stary.txt")), QByteArray("stare wyniki\r\n"));
     QVERIFY(!recorder->fileOpen());
     QCOMPARE(recorder->intervalWhileRecording(), 0);
+}
+
+// Another file on the same full disk: its first failure is news, although
+// the old file's streak was still going on.
+void TestLiveRecorder::aFileOpenedFromTheDialogStartsANewStreak() {
+    settings.recordEnabled = 1;
+    settings.recordFileName = path("a.txt").toStdString();
+    settings.recordIntervalSeconds = 3600;
+    makeRecorder();
+    recorder->resumeRecordingAtStartup();
+    QVERIFY(recorder->fileOpen());
+    FileSizeLimit disk;
+    QVERIFY(disk.limit(0));
+
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    recorder->writeRecordLine();
+    QTRY_COMPARE(answers->seen.size(), 1);
+    recorder->writeRecordLine(); // the same streak: told already
+    answers->add([this](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path("b.txt"));
+        ModalAnswerer::click(QStringLiteral("okButton"))(dialog);
+    });
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    recorder->configureRecording(); // writes a line at once
+    QTRY_COMPARE(answers->seen.size(), 3);
+    QCOMPARE(answers->seen.at(1), kDialogTitle);
+    for (const auto& [index, name] : {std::pair{0, "a.txt"}, std::pair{2, "b.txt"}}) {
+        const QString& message = answers->seen.at(index);
+        QVERIFY2(message.startsWith(QStringLiteral("Nie można zapisać wyników pomiaru")) &&
+                     message.contains(path(name)) &&
+                     message.contains(QStringLiteral("plik jest za duży")),
+                 qPrintable(message));
+        QCOMPARE(answers->icons.at(index), QMessageBox::Critical);
+    }
+    QCOMPARE(recorder->linesLost(), 3);
+}
+
+// Deleted with its folder: told once; while the folder is missing the lines
+// are lost quietly; then the file is there again, starting with a header.
+void TestLiveRecorder::aDeletedFileIsCreatedAgainWithAHeader() {
+    const QString folder = path("pomiary");
+    const QString file = folder + QStringLiteral("/c.txt");
+    QVERIFY(QDir().mkpath(folder));
+    settings.recordEnabled = 1;
+    settings.recordFileName = file.toStdString();
+    settings.recordIntervalSeconds = 3600;
+    makeRecorder();
+    recorder->resumeRecordingAtStartup();
+    recorder->writeRecordLine();
+    QCOMPARE(linesOf(contents(file)).size(), 2);
+
+    QVERIFY(QDir(folder).removeRecursively());
+    answers->add(ModalAnswerer::click(QStringLiteral("okButton")));
+    recorder->writeRecordLine();
+    QTRY_COMPARE(answers->seen.size(), 1);
+    QVERIFY2(answers->seen.at(0).contains(QStringLiteral("usunięty")),
+             qPrintable(answers->seen.at(0)));
+    recorder->writeRecordLine();
+    QCOMPARE(recorder->linesLost(), 2);
+    QVERIFY(!QFile::exists(file));
+
+    QVERIFY(QDir().mkpath(folder));
+    recorder->writeRecordLine();
+    const QList<QByteArray> lines = linesOf(contents(file));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith("Data i Godzina "));
+    QVERIFY(lines.at(1).endsWith("???      \r\n"));
+    QCOMPARE(recorder->linesLost(), 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(answers->seen.size(), 1);
 }
 
 QTEST_MAIN(TestLiveRecorder)

@@ -487,4 +487,35 @@ TEST(RegFileFormat, MangledFilesReadBackAsWritten) {
     EXPECT_GT(valuesSeen, 5000);
 }
 
+// A name the program records into is the name it keeps, however long: here
+// 303 bytes of UTF-8, which a 256-byte buffer used to drop in favour of the
+// name stored before. The same for a font's name.
+TEST_F(RegFile, LongTextsAreSavedAndLoadedWhole) {
+    RegFileStore store(dir);
+    AppSettings settings;
+    auto styles = defaultStyles();
+    loadSettings(store, settings, styles);
+    settings.recordFileName = "/stary.csv";
+    saveSettings(store, settings, styles, 1920, 1080);
+
+    std::string longName;
+    for (int i = 0; i < 149; ++i) {
+        longName += "\xC5\xBC"; // ż
+    }
+    longName = "/" + longName + ".txt";
+    settings.recordFileName = longName;
+    settings.recordEnabled = 1;
+    styles[quantityIndex(Quantity::TEMP)].font.faceName = std::string(300, 'y');
+    ASSERT_EQ(longName.size(), 303u);
+    saveSettings(store, settings, styles, 1920, 1080);
+
+    AppSettings reloaded;
+    auto reloadedStyles = defaultStyles();
+    loadSettings(store, reloaded, reloadedStyles);
+    EXPECT_EQ(reloaded.recordFileName, longName);
+    EXPECT_EQ(reloaded.recordEnabled, 1);
+    EXPECT_EQ(reloadedStyles[quantityIndex(Quantity::TEMP)].font.faceName, std::string(300, 'y'));
+    EXPECT_NE(readFile().find("\"FILE_NAME\"=\"" + longName + "\"\n"), std::string::npos);
+}
+
 } // namespace

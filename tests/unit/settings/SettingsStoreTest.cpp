@@ -149,12 +149,10 @@ TEST_P(UnusableValue, LeavesTheDefault) {
 INSTANTIATE_TEST_SUITE_P(
     Table, UnusableValue,
     ::testing::Values(
-        MissingCase{"FILE_NAME", text(std::string(300, 'a'))},
-        MissingCase{"FILE_NAME", text(std::string(256, 'a'))}, MissingCase{"FILE_NAME", number(5)},
-        MissingCase{"PORT_NR", text("12345")}, MissingCase{"PORT_NR", text("12")},
+        MissingCase{"FILE_NAME", number(5)}, MissingCase{"PORT_NR", text("12345")},
+        MissingCase{"PORT_NR", text("12")},
         MissingCase{"PORT_NR", {RegistryStore::kTypeDword, {1, 0}}},
         MissingCase{"PORT_NR", {RegistryStore::kTypeBinary, {1, 0, 0, 0}}},
-        MissingCase{"FONT_NAME_TEMP", text(std::string(256, 'F'))},
         MissingCase{"FONT_NAME_TEMP", number(7)}, MissingCase{"FILE_INTERVAL", number(0)},
         MissingCase{"FILE_INTERVAL", number(-3)}, MissingCase{"FILE_INTERVAL", number(86400)},
         // A window without width or height could not be seen.
@@ -339,23 +337,6 @@ TEST(SettingsStore, LongFaceNamesAreWrittenAndReadBackWhole) {
         loadSettings(store, reloaded, reloadedStyles);
         EXPECT_EQ(reloadedStyles[quantityIndex(Quantity::PRESS)].font, font) << length;
     }
-}
-
-TEST(SettingsStore, TooLongTextsAreNotWrittenSoTheStoredOnesStay) {
-    MemoryRegistryStore store;
-    store.setString(kKey, "FILE_NAME", "/stary.csv");
-    store.setString(kKey, "FONT_NAME_TEMP", "Arial");
-    AppSettings settings;
-    auto styles = defaultStyles();
-    loadSettings(store, settings, styles);
-    settings.recordFileName = std::string(256, 'x');
-    styles[quantityIndex(Quantity::TEMP)].font.faceName = std::string(256, 'y');
-    saveSettings(store, settings, styles, 1920, 1080);
-    AppSettings reloaded;
-    auto reloadedStyles = defaultStyles();
-    loadSettings(store, reloaded, reloadedStyles);
-    EXPECT_EQ(reloaded.recordFileName, "/stary.csv");
-    EXPECT_EQ(reloadedStyles[quantityIndex(Quantity::TEMP)].font.faceName, "Arial");
 }
 
 } // namespace

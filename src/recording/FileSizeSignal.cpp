@@ -1,0 +1,9 @@
+#include "recording/FileSizeSignal.h"
+
+#include <csignal>
+
+void ignoreFileSizeSignal() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
