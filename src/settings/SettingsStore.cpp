@@ -130,7 +130,7 @@ void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileSt
         if (rawHours >= 1 && rawHours <= kMaxHistoryRawHours) {
             settings.historyRawHours = rawHours;
         }
-        readText(store, "HISTORY_FILE", settings.historyFileName, kSettingsTextBufferSize);
+        readText(store, "HISTORY_FILE", settings.historyFileName);
         store.Close();
     } catch (...) {
         // Start-up goes on with what was read.
@@ -193,7 +193,7 @@ void saveSettings(RegistryStore& store, AppSettings& settings,
         store.WriteDword("TOPMOST", settings.topmost);
         store.WriteDword("HISTORY_ON", settings.historyEnabled);
         store.WriteDword("HISTORY_RAW_HOURS", settings.historyRawHours);
-        writeText(store, "HISTORY_FILE", settings.historyFileName, kSettingsTextBufferSize);
+        writeText(store, "HISTORY_FILE", settings.historyFileName);
         store.Close();
     } catch (...) {
         // Shutdown goes on; nothing to tell the user.
