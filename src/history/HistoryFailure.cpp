@@ -29,18 +29,19 @@ std::string historyFailureMessage(HistoryFailureKind kind, std::string_view path
     switch (kind) {
     case HistoryFailureKind::Open:
         return "Nie można otworzyć historii pomiarów\n" + file + "\nPrzyczyna: " + what +
-               ".\n\nPomiary są nadal pokazywane i rejestrowane do pliku, ale nie trafiają do "
-               "historii. Program ponawia próbę co minutę.";
+               ".\n\nOdczyty są nadal pokazywane, a rejestracja do pliku działa jak dotąd; do "
+               "historii nie trafiają. Program ponawia próbę co minutę.";
     case HistoryFailureKind::Locked:
         return "Historia pomiarów\n" + file +
                "\njest używana przez inną uruchomioną kopię programu" +
                (what.empty() ? std::string() : " (proces " + what + ")") +
-               ".\n\nTa kopia nie zapisuje historii, dopóki tamta działa. Pomiary są nadal "
-               "pokazywane i rejestrowane do pliku.";
+               ".\n\nTa kopia nie zapisuje historii, dopóki tamta działa. Odczyty są nadal "
+               "pokazywane, a rejestracja do pliku działa jak dotąd.";
     case HistoryFailureKind::Write:
         return "Nie można zapisać historii pomiarów\n" + file + "\nPrzyczyna: " + what +
                ".\n\nOdczyty z ostatniej godziny czekają w pamięci i trafią do historii, gdy "
-               "zapis znów się powiedzie. Pomiary są nadal pokazywane i rejestrowane do pliku.";
+               "zapis znów się powiedzie. Odczyty są nadal pokazywane, a rejestracja do pliku "
+               "działa jak dotąd.";
     case HistoryFailureKind::Damaged:
         return "Plik historii pomiarów był uszkodzony. Odłożono go jako\n" + what +
                "\ni rozpoczęto nową historię w pliku\n" + file + ".";

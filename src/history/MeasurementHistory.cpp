@@ -12,8 +12,8 @@
 
 namespace {
 
-// A tick comes this long after the second it ends, so that a reading of the
-// second just over is never taken for the next one.
+// A tick comes this long after the second it ends: a timer may fire a little
+// early, and the second must be over when it does.
 constexpr int kTickLateMs = 20;
 
 std::int64_t nowUtc() {
@@ -174,6 +174,8 @@ void MeasurementHistory::send(const HistorySampler::Output& out) {
 void MeasurementHistory::addMemoryRecords(const std::vector<MemoryRecord>& records,
                                           std::chrono::system_clock::time_point downloadedAt) {
     if (!running()) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit panelRecordsStored(false, 0, 0, 0); }, Qt::QueuedConnection);
         return;
     }
     const std::int64_t utc =
@@ -190,6 +192,13 @@ void MeasurementHistory::addMemoryRecords(const std::vector<MemoryRecord>& recor
 
 void MeasurementHistory::importRecordFile(const QString& file) {
     if (!running()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, file] {
+                emit importFinished(file, 0, 0, 0,
+                                    QStringLiteral("Historia pomiarów jest wyłączona."));
+            },
+            Qt::QueuedConnection);
         return;
     }
     cancel_->store(false);
@@ -205,6 +214,8 @@ void MeasurementHistory::cancelImport() {
 
 void MeasurementHistory::clear() {
     if (!running()) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit cleared(false); }, Qt::QueuedConnection);
         return;
     }
     QMetaObject::invokeMethod(

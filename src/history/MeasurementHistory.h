@@ -63,10 +63,10 @@ public:
     // A reading of a complete poll cycle (PanelLink::readingArrived).
     void addReading(const Reading& reading);
     // Records of a memory download that ended at `downloadedAt`; answered by
-    // panelRecordsStored.
+    // panelRecordsStored (also when the history is off).
     void addMemoryRecords(const std::vector<MemoryRecord>& records,
                           std::chrono::system_clock::time_point downloadedAt);
-    // A recording file; answered by importFinished.
+    // A recording file; answered by importFinished (also when the history is off).
     void importRecordFile(const QString& file);
     // The import in progress ends at its next line.
     void cancelImport();
