@@ -14,7 +14,7 @@ namespace {
 
 // A tick comes this long after the second it ends: a timer may fire a little
 // early, and the second must be over when it does.
-constexpr int kTickLateMs = 20;
+constexpr int kTickLateMs = 5;
 
 std::int64_t nowUtc() {
     return QDateTime::currentSecsSinceEpoch();
