@@ -1,5 +1,6 @@
 #include "admin/CDateTimeDlg.h"
 
+#include "admin/AdminTexts.h"
 #include "admin/PanelClock.h"
 #include "protocol/PanelData.h"
 #include "widgets/DateTimeConversion.h"
@@ -14,7 +15,7 @@
 #include <QVBoxLayout>
 
 CDateTimeDlg::CDateTimeDlg(const PanelData* data, QWidget* parent)
-    : CPanelReplyDlg(parent, QStringLiteral("Nie można odczytać czasu z urządzenia")), data(data),
+    : CPanelReplyDlg(parent, QString::fromUtf8(AdminTexts::kClockUnreadable)), data(data),
       calendar(new QCalendarWidget(this)), timeEdit(new QTimeEdit(this)),
       nowButton(new QPushButton(QStringLiteral("Aktualny"), this)) {
     setObjectName(QStringLiteral("dateTimeDialog"));

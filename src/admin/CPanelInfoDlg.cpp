@@ -1,5 +1,6 @@
 #include "admin/CPanelInfoDlg.h"
 
+#include "admin/AdminTexts.h"
 #include "admin/PanelInfoText.h"
 #include "protocol/PanelData.h"
 #include "widgets/DialogButtons.h"
@@ -27,7 +28,7 @@ constexpr std::array<AreaSetup, 4> kAreas{{
 } // namespace
 
 CPanelInfoDlg::CPanelInfoDlg(const PanelData* data, QWidget* parent)
-    : CPanelReplyDlg(parent, QStringLiteral("Nie można odczytać ustawień")), data(data) {
+    : CPanelReplyDlg(parent, QString::fromUtf8(AdminTexts::kSettingsUnreadable)), data(data) {
     setObjectName(QStringLiteral("panelInfoDialog"));
     setWindowTitle(QStringLiteral("Informacje o panelu"));
 

@@ -17,7 +17,7 @@ class CPanelReplyDlg : public QDialog, public PanelReplyListener {
     Q_OBJECT
 
 public:
-    static constexpr int kReplyWaitMs = 1500;
+    static constexpr int kReplyWaitMs = PanelReplyListener::kReplyWaitMs;
 
     // One opening: clears what the last one showed, runs the dialog modally
     // while the reply is awaited and returns its result.

@@ -1,5 +1,6 @@
 #include "admin/CPowerSaveDlg.h"
 
+#include "admin/AdminTexts.h"
 #include "admin/PowerSaving.h"
 #include "admin/PowerSavingPicture.h"
 #include "protocol/PanelData.h"
@@ -12,8 +13,8 @@
 #include <QVBoxLayout>
 
 CPowerSaveDlg::CPowerSaveDlg(const PanelData* data, QWidget* parent)
-    : CPanelReplyDlg(parent, QStringLiteral("Nie można odczytać ustawień")), data(data),
-      powerSavingBox(new QCheckBox(QStringLiteral("Tryb oszczędzania energii"), this)) {
+    : CPanelReplyDlg(parent, QString::fromUtf8(AdminTexts::kSettingsUnreadable)), data(data),
+      powerSavingBox(new QCheckBox(QString::fromUtf8(AdminTexts::kPowerSaving), this)) {
     setObjectName(QStringLiteral("powerSaveDialog"));
     setWindowTitle(QStringLiteral("Ustawienia oszczędzania energii"));
 

@@ -1,5 +1,6 @@
 #include "admin/CRecordingDlg.h"
 
+#include "admin/AdminTexts.h"
 #include "protocol/PanelData.h"
 #include "recording/RecordingSettings.h"
 #include "widgets/DialogButtons.h"
@@ -19,11 +20,10 @@
 namespace RS = RecordingSettings;
 
 CRecordingDlg::CRecordingDlg(const PanelData* data, QWidget* parent)
-    : CPanelReplyDlg(parent, QStringLiteral("Nie można odczytać ustawień")), data(data),
-      recordingBox(new QCheckBox(QStringLiteral("Zapisuj pomiary do pamięci"), this)),
+    : CPanelReplyDlg(parent, QString::fromUtf8(AdminTexts::kSettingsUnreadable)), data(data),
+      recordingBox(new QCheckBox(QString::fromUtf8(RS::kRecordingBoxText), this)),
       intervalEdit(new QLineEdit(this)), layoutGroup(new QButtonGroup(this)),
-      maxWindBox(new QCheckBox(
-          QStringLiteral("Zapisz maksymalną prędkość wiatru z okresu interwału"), this)) {
+      maxWindBox(new QCheckBox(QString::fromUtf8(RS::kMaxWindText), this)) {
     setObjectName(QStringLiteral("recordingDialog"));
     setWindowTitle(QStringLiteral("Ustawienia rejestracji"));
 
@@ -32,10 +32,10 @@ CRecordingDlg::CRecordingDlg(const PanelData* data, QWidget* parent)
     // box without clicking it.
     connect(recordingBox, &QCheckBox::toggled, this, [this] { applyRecordingBox(); });
 
-    auto* intervalLabel = new QLabel(QStringLiteral("Interwał rejestracji"), this);
-    auto* minutesLabel = new QLabel(QStringLiteral("min."), this);
+    auto* intervalLabel = new QLabel(QString::fromUtf8(RS::kIntervalLabel), this);
+    auto* minutesLabel = new QLabel(QString::fromUtf8(RS::kMinutesLabel), this);
     intervalEdit->setObjectName(QStringLiteral("intervalEdit"));
-    intervalEdit->setAccessibleName(QStringLiteral("Interwał rejestracji"));
+    intervalEdit->setAccessibleName(QString::fromUtf8(RS::kIntervalLabel));
     intervalEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     intervalEdit->setFixedWidth(intervalEdit->fontMetrics().horizontalAdvance(u'0') * 6 + 12);
@@ -47,7 +47,7 @@ CRecordingDlg::CRecordingDlg(const PanelData* data, QWidget* parent)
     intervalRow->addWidget(minutesLabel);
     intervalRow->addStretch();
 
-    auto* group = new QGroupBox(QStringLiteral("Rejestracja pomiarów"), this);
+    auto* group = new QGroupBox(QString::fromUtf8(RS::kLayoutGroupTitle), this);
     group->setObjectName(QStringLiteral("layoutGroup"));
     auto* groupLayout = new QVBoxLayout(group);
     const auto& choices = RS::layoutChoices();
@@ -126,9 +126,7 @@ void CRecordingDlg::accept() {
     if (recordingBox->isChecked()) {
         minutes = RS::intervalFromField(intervalEdit->text().toStdString());
         if (!RS::intervalInRange(minutes)) {
-            PolishMessageBox::inform(
-                this,
-                QStringLiteral("Interwał powinien zawierać się w przedziale od 1 do 239 minut."));
+            PolishMessageBox::inform(this, QString::fromUtf8(RS::kIntervalOutOfRange));
             intervalEdit->setFocus();
             return;
         }

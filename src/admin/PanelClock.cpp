@@ -1,27 +1,5 @@
 #include "admin/PanelClock.h"
 
-namespace {
-
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-} // namespace
-
-int daysInMonth(int year, int month) {
-    switch (month) {
-    case 2:
-        return isLeapYear(year) ? 29 : 28;
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-        return 30;
-    default:
-        return month >= 1 && month <= 12 ? 31 : 0;
-    }
-}
-
 std::optional<DateTimeRecord> panelClockShown(const DateTimeRecord& computerNow,
                                               const DateTimeRecord& panelClock) {
     DateTimeRecord shown = computerNow;

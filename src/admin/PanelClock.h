@@ -13,6 +13,3 @@
 // date and time controls would refuse.
 std::optional<DateTimeRecord> panelClockShown(const DateTimeRecord& computerNow,
                                               const DateTimeRecord& panelClock);
-
-// The number of days of `month` (1..12) in `year`; 0 for any other month.
-int daysInMonth(int year, int month);

@@ -1,5 +1,7 @@
 #include "admin/PanelInfoText.h"
 
+#include "admin/AdminTexts.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -17,14 +19,9 @@ std::string channel1Text(const PanelData& d) {
     if (!d.ch1Present) {
         return text + "Brak urządzenia";
     }
-    // One model only, in this order of precedence, even if the status
-    // reply flags more than one.
-    if (d.modelTq231) {
-        text += "TQ-231, ";
-    } else if (d.modelTq232) {
-        text += "TQ-232, ";
-    } else if (d.modelTq233) {
-        text += "TQ-233, ";
+    const std::string model = channel1Model(d);
+    if (!model.empty()) {
+        text += model + ", ";
     }
     return text + format("numer seryjny %d", d.serialCh1);
 }
@@ -34,8 +31,9 @@ std::string channel2Text(const PanelData& d) {
     if (!d.ch2Present) {
         return text + "Brak urządzenia";
     }
-    if (d.modelTq264) {
-        text += "TQ-264, ";
+    const std::string model = channel2Model(d);
+    if (!model.empty()) {
+        text += model + ", ";
     }
     return text + format("numer seryjny %d", d.serialCh2);
 }
@@ -49,27 +47,15 @@ std::string panelText(const PanelData& d) {
         text += "Brak zapisu pomiarów do pamięci\n";
     }
     if (d.powerSavingFlags & 1) {
-        text += "Tryb oszczędzania energii\n";
+        text += std::string(AdminTexts::kPowerSaving) + "\n";
     }
     return text;
 }
 
 std::string remarksText(const PanelData& d) {
     std::string text = "Uwagi:\n";
-    if (d.lowBattery) {
-        text += "Słaba Bateria\n";
-    }
-    if (d.cpuTestError) {
-        text += "Błąd testu procesora\n";
-    }
-    if (d.eepromErrorA || d.eepromErrorB) {
-        text += "Błąd pamięci EEPROM\n";
-    }
-    if (d.memoryFull) {
-        text += "Cały obszar pamięci jest zajęty\n";
-    }
-    if (d.clockError) {
-        text += "Błąd zegara\n";
+    for (const std::string& line : panelRemarks(d)) {
+        text += line + "\n";
     }
     return text;
 }
@@ -78,4 +64,42 @@ std::string remarksText(const PanelData& d) {
 
 PanelInfoTexts panelInfoTexts(const PanelData& data) {
     return {panelText(data), channel1Text(data), channel2Text(data), remarksText(data)};
+}
+
+std::string channel1Model(const PanelData& d) {
+    // In this order of precedence.
+    if (d.modelTq231) {
+        return "TQ-231";
+    }
+    if (d.modelTq232) {
+        return "TQ-232";
+    }
+    if (d.modelTq233) {
+        return "TQ-233";
+    }
+    return {};
+}
+
+std::string channel2Model(const PanelData& d) {
+    return d.modelTq264 ? "TQ-264" : std::string();
+}
+
+std::vector<std::string> panelRemarks(const PanelData& d) {
+    std::vector<std::string> lines;
+    if (d.lowBattery) {
+        lines.emplace_back("Słaba Bateria");
+    }
+    if (d.cpuTestError) {
+        lines.emplace_back("Błąd testu procesora");
+    }
+    if (d.eepromErrorA || d.eepromErrorB) {
+        lines.emplace_back("Błąd pamięci EEPROM");
+    }
+    if (d.memoryFull) {
+        lines.emplace_back("Cały obszar pamięci jest zajęty");
+    }
+    if (d.clockError) {
+        lines.emplace_back("Błąd zegara");
+    }
+    return lines;
 }

@@ -2,8 +2,8 @@
 
 #include "app/CMeteoDlg.h"
 #include "app/ModalDismisser.h"
-#include "app/TerminationSignals.h"
 #include "display/CValueTile.h"
+#include "link/TerminationSignals.h"
 #include "settings/SettingsStore.h"
 #include "widgets/PolishMessageBox.h"
 

@@ -11,11 +11,11 @@ namespace {
 
 // The headline comes first; the cause and its remedy follow below it.
 void reportOpenFailure(PortOwner& owner, int portNumber, const CComPort& port) {
-    PolishMessageBox::inform(owner.dialogParent(),
-                             QString::fromStdString(portOpenFailureHeadline(portNumber)),
-                             QMessageBox::NoIcon,
-                             QString::fromStdString(portOpenFailureExplanation(
-                                 port.lastOpenFailure(), port.devicePath())));
+    PolishMessageBox::inform(
+        owner.dialogParent(), QString::fromStdString(portOpenFailureHeadline(portNumber)),
+        QMessageBox::NoIcon,
+        QString::fromStdString(portOpenFailureExplanation(port.lastOpenFailure(), port.devicePath(),
+                                                          port.lastOpenHolder())));
 }
 
 } // namespace

@@ -87,6 +87,7 @@ bool CComPort::openDevice() {
     device = PortNames::devicePath(number);
     if (device.empty()) {
         openFailure = PortOpenFailure::NoDevice;
+        openHolder.reset();
         return false;
     }
     serial->setPortName(QString::fromStdString(device));
@@ -98,10 +99,12 @@ bool CComPort::openDevice() {
     if (!serial->open(QIODevice::ReadWrite)) {
         openFailure =
             classifyPortOpenFailure(device, driverError(serial->error()), portAccessDenied(device));
+        openHolder = openFailure == PortOpenFailure::InUse ? portHolder(device) : std::nullopt;
         serial->clearError();
         return false;
     }
     openFailure = PortOpenFailure::None;
+    openHolder.reset();
     // A pty refuses the modem lines; the port works all the same.
     serial->setDataTerminalReady(true);
     serial->setRequestToSend(true);

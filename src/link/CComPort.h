@@ -31,6 +31,8 @@ public:
     int portNumber() const { return number; }
     // Why the last open failed (None after a success), and the device it tried.
     PortOpenFailure lastOpenFailure() const { return openFailure; }
+    // The program that held the port when the last open found it in use, when known.
+    const std::optional<PortHolder>& lastOpenHolder() const { return openHolder; }
     const std::string& devicePath() const { return device; }
     // Purges both directions and writes the whole request (at most 256 bytes) at once. A
     // request not yet written is replaced. Does nothing while the device is not open.
@@ -62,6 +64,7 @@ private:
     int number = 0;
     std::string device;
     PortOpenFailure openFailure = PortOpenFailure::None;
+    std::optional<PortHolder> openHolder;
     int baud = 9600;
     char parityLetter = 'N';
     int dataBitCount = 8;

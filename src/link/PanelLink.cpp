@@ -16,7 +16,13 @@ PanelLink::PanelLink(QObject* parent) : QObject(parent), engine_(data_, *this) {
         t.setTimerType(Qt::PreciseTimer);
         t.setInterval(kConfirmationMs);
         connect(&t, &QTimer::timeout, this, [this, i] {
-            step([this, i] { engine_.onConfirmationTimer(static_cast<ConfirmationTimer>(i)); });
+            const auto timer = static_cast<ConfirmationTimer>(i);
+            const bool confirmed = engine_.confirmed(timer);
+            step([this, timer] { engine_.onConfirmationTimer(timer); });
+            // Queued like the message or question it follows.
+            QMetaObject::invokeMethod(
+                this, [this, timer, confirmed] { emit confirmationJudged(timer, confirmed); },
+                Qt::QueuedConnection);
         });
     }
 }

@@ -75,6 +75,9 @@ signals:
     void messageRaised(const QString& text);
     // A Yes/No question of the engine; exactly one receiver calls `answer`.
     void questionRaised(const QString& text, const std::function<void(bool yes)>& answer);
+    // A confirmation timer has judged its write, reset or erase: signalled
+    // after the message or question that the verdict raised.
+    void confirmationJudged(ConfirmationTimer timer, bool confirmed);
 
 private:
     void onBytes(const QByteArray& bytes);

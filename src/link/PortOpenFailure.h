@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 // Why a port could not be opened, and what the user can do about it. The window program
 // and tq820ctl show the same texts: first the headline, then the explanation.
@@ -26,8 +28,30 @@ PortOpenFailure classifyPortOpenFailure(const std::string& devicePath, PortDrive
 // Windows, where ports have no permissions a user could be told to change.
 bool portAccessDenied(const std::string& devicePath);
 
+// The program that holds a port open, as its lock file tells.
+struct PortHolder {
+    long pid = 0;
+    std::string program; // its process name, or the name in the lock file
+    friend bool operator==(const PortHolder&, const PortHolder&) = default;
+};
+
+// The folders where serial-port lock files are kept, in the order the serial
+// driver looks for a writable one.
+const std::vector<std::string>& defaultLockFolders();
+
+// Who holds the device open, from its lock file LCK..<name> (the device path
+// without "/dev/", every '/' as '_') in the first folder that has one: the
+// process id on its first line, the name from /proc/<pid>/comm or else from
+// the lock file's second line. None when there is no such file or it names
+// no process; always none on Windows.
+std::optional<PortHolder>
+portHolder(const std::string& devicePath,
+           const std::vector<std::string>& lockFolders = defaultLockFolders());
+
 // "Nie można otworzyć portu COMn".
 std::string portOpenFailureHeadline(int portNumber);
 
-// What went wrong and the remedy, naming the device; empty when nothing more is known.
-std::string portOpenFailureExplanation(PortOpenFailure reason, const std::string& devicePath);
+// What went wrong and the remedy, naming the device and, for a port in use, the program
+// that holds it when that is known; empty when nothing more is known.
+std::string portOpenFailureExplanation(PortOpenFailure reason, const std::string& devicePath,
+                                       const std::optional<PortHolder>& holder = std::nullopt);

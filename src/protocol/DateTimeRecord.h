@@ -17,3 +17,20 @@ struct DateTimeRecord {
 
     friend bool operator==(const DateTimeRecord&, const DateTimeRecord&) = default;
 };
+
+// The number of days of `month` (1..12) in `year` of the Gregorian calendar;
+// 0 for any other month.
+constexpr int daysInMonth(int year, int month) {
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    switch (month) {
+    case 2:
+        return leap ? 29 : 28;
+    case 4:
+    case 6:
+    case 9:
+    case 11:
+        return 30;
+    default:
+        return month >= 1 && month <= 12 ? 31 : 0;
+    }
+}

@@ -34,8 +34,9 @@ void MemoryDownload::finish() {
     }
 }
 
-void MemoryDownload::abort() {
+void MemoryDownload::abort(DownloadEnd why) {
     ended_ = true;
+    abortReason_ = why;
     if (observer_ != nullptr) {
         observer_->onDownloadAborted();
     }

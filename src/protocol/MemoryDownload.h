@@ -6,6 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+// Why a download ended before its end marker.
+enum class DownloadEnd {
+    ReadError,   // a reply could not be accepted ("Błąd w trakcie odczytu danych")
+    OldFirmware, // the panel is older than 2.01 and cannot be read
+    Stopped,     // the user asked to stop
+    Silent,      // the panel stopped answering
+};
+
 // Who shows a memory download: the memory dialog, or a program without a
 // display. Told synchronously, inside the poll engine's step.
 class MemoryDownloadObserver {
@@ -26,6 +34,14 @@ public:
 class MemoryDownload {
 public:
     static constexpr int kMemorySize = 4096;
+    // A download with no byte stored for this long has failed.
+    static constexpr int kWatchdogMs = 5000;
+    // Progress is shown on this scale; longer contents leave it full.
+    static constexpr int kProgressRange = 2048;
+    // What whoever shows a download says when its watchdog fires, and when
+    // the memory holds no record (UTF-8).
+    static constexpr const char* kTransferFailed = "Błąd w trakcie przesyłania danych.";
+    static constexpr const char* kMemoryEmpty = "Pamięć jest pusta";
 
     // The observer that shows downloads from now on; nullptr when nobody does
     // (then no byte can be stored).
@@ -55,7 +71,9 @@ public:
     // The engine: the bytes are complete. Tells the observer.
     void finish();
     // The engine: the download failed or was stopped. Tells the observer.
-    void abort();
+    void abort(DownloadEnd why);
+    // Why the last download was aborted (meaningful after an abort).
+    DownloadEnd abortReason() const { return abortReason_; }
 
     // The records of the stored bytes; empty for an empty memory.
     std::vector<MemoryRecord> decode() const;
@@ -65,5 +83,6 @@ private:
     int length_ = 0;
     bool stopAsked_ = false;
     bool ended_ = true; // until the first Reset
+    DownloadEnd abortReason_ = DownloadEnd::Stopped;
     MemoryDownloadObserver* observer_ = nullptr;
 };

@@ -5,6 +5,9 @@
 // operation's begin call and told when the reply is in PanelData.
 class PanelReplyListener {
 public:
+    // How long whoever starts a one-shot read waits for its reply.
+    static constexpr int kReplyWaitMs = 1500;
+
     virtual ~PanelReplyListener() = default;
     virtual void onPanelReply() = 0;
 };

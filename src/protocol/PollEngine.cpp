@@ -102,7 +102,7 @@ void PollEngine::onTick() {
         ++missedTicks_;
         if (missedTicks_ > kTicksBeforeLinkDown) {
             if (downloadRunning() && memory_.canTakeMore()) {
-                memory_.abort();
+                memory_.abort(DownloadEnd::Silent);
             }
             if (download_ != Download::Requested) {
                 // A download whose request went unanswered has ended; one that
@@ -134,26 +134,27 @@ void PollEngine::onConfirmationTimer(ConfirmationTimer timer) {
                 requestReset();
             }
         };
+        const bool ok = confirmed(timer);
         switch (timer) {
         case ConfirmationTimer::ClockSet:
-            if (data_.dateSetAck) {
+            if (ok) {
                 raiseQuestion(kQuestionClockSet, offerReset);
             } else {
                 raiseMessage(kMessageClockSetFailed);
             }
             break;
         case ConfirmationTimer::Reset:
-            raiseMessage(data_.resetAck ? kMessageResetDone : kMessageResetFailed);
+            raiseMessage(ok ? kMessageResetDone : kMessageResetFailed);
             break;
         case ConfirmationTimer::Erase:
-            if (data_.eraseAck) {
+            if (ok) {
                 raiseQuestion(kQuestionErased, offerReset);
             } else {
                 raiseMessage(kMessageEraseFailed);
             }
             break;
         case ConfirmationTimer::SettingsWrite:
-            if (settingsSaved_) {
+            if (ok) {
                 raiseQuestion(kQuestionSettingsSaved, offerReset);
             } else {
                 raiseMessage(kMessageSettingsFailed);
@@ -161,13 +162,29 @@ void PollEngine::onConfirmationTimer(ConfirmationTimer timer) {
             break;
         case ConfirmationTimer::PowerSavingWrite:
             // A successful write is not reported.
-            if (!data_.powerSavingAck) {
+            if (!ok) {
                 raiseMessage(kMessageSettingsFailed);
             }
             break;
         }
     }
     flushPrompts();
+}
+
+bool PollEngine::confirmed(ConfirmationTimer timer) const {
+    switch (timer) {
+    case ConfirmationTimer::ClockSet:
+        return data_.dateSetAck != 0;
+    case ConfirmationTimer::Reset:
+        return data_.resetAck != 0;
+    case ConfirmationTimer::Erase:
+        return data_.eraseAck != 0;
+    case ConfirmationTimer::SettingsWrite:
+        return settingsSaved_;
+    case ConfirmationTimer::PowerSavingWrite:
+        return data_.powerSavingAck != 0;
+    }
+    return false;
 }
 
 void PollEngine::beginPanelInfo(PanelReplyListener& listener) {
@@ -301,7 +318,7 @@ void PollEngine::handleLine(int length) {
         // nobody to tell; the observer reported its own end.
         if (downloadRunning() && memory_.canTakeMore()) {
             raiseMessage(kMessageReadError);
-            memory_.abort();
+            memory_.abort(DownloadEnd::ReadError);
         }
         if (download_ != Download::Requested) {
             // Nothing more is read; a dialog still waiting for its first byte
@@ -415,7 +432,7 @@ PollState PollEngine::nextAfterVersion() {
         return READ_MEMORY;
     }
     raiseMessage(kMessageOldFirmware);
-    memory_.abort();
+    memory_.abort(DownloadEnd::OldFirmware);
     return READ_STATUS;
 }
 
@@ -433,7 +450,7 @@ PollState PollEngine::nextAfterMemoryRead() {
     }
     if (memory_.stopRequested()) {
         download_ = Download::Idle;
-        memory_.abort();
+        memory_.abort(DownloadEnd::Stopped);
         return READ_STATUS;
     }
     ++downloadAddress_;
@@ -461,7 +478,7 @@ void PollEngine::endDownloadEarly() {
     if (!memory_.stopRequested()) {
         raiseMessage(kMessageReadError);
     }
-    memory_.abort();
+    memory_.abort(memory_.stopRequested() ? DownloadEnd::Stopped : DownloadEnd::ReadError);
 }
 
 void PollEngine::sendRequest() {

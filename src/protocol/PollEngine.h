@@ -39,6 +39,9 @@ public:
     void onTick();
     // A confirmation timer fired (the host has stopped it).
     void onConfirmationTimer(ConfirmationTimer timer);
+    // What that timer finds: the panel acknowledged the write, reset or
+    // erase it judges.
+    bool confirmed(ConfirmationTimer timer) const;
 
     // One-shot operations. `begin...` runs before the command's dialog opens
     // and names who waits for the reply; `end...` runs after it has closed

@@ -1,9 +1,9 @@
 #include "recording/CLogFileDlg.h"
 
 #include "recording/RecordingRules.h"
+#include "recording/ReportFileChooser.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
-#include "recording/ReportFileChooser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -173,8 +173,7 @@ void CLogFileDlg::chooseFile() {
 void CLogFileDlg::accept() {
     correctInterval();
     if (!settings().columns.any()) {
-        PolishMessageBox::inform(this,
-                                 QStringLiteral("Wybierz przynajmniej jedną wielkość do zapisu"),
+        PolishMessageBox::inform(this, QString::fromUtf8(RecordingRules::kNoColumnChosen),
                                  QMessageBox::Warning);
         return;
     }

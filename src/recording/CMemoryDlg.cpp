@@ -176,7 +176,7 @@ void CMemoryDlg::DecodeMemory() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            PolishMessageBox::inform(this, QStringLiteral("Pamięć jest pusta"));
+            PolishMessageBox::inform(this, QString::fromUtf8(MemoryDownload::kMemoryEmpty));
             closeNow();
         },
         Qt::QueuedConnection);
@@ -214,7 +214,7 @@ void CMemoryDlg::closeNow() {
 void CMemoryDlg::onWatchdog() {
     // No byte may be taken while the message is up.
     download.end();
-    PolishMessageBox::inform(this, QStringLiteral("Błąd w trakcie przesyłania danych."));
+    PolishMessageBox::inform(this, QString::fromUtf8(MemoryDownload::kTransferFailed));
     Abort();
 }
 

@@ -22,9 +22,8 @@ class CMemoryDlg : public QDialog, public MemoryDownloadObserver {
     Q_OBJECT
 
 public:
-    static constexpr int kProgressRange = 2048;
-    // A download with no byte stored for this long has failed.
-    static constexpr int kWatchdogMs = 5000;
+    static constexpr int kProgressRange = MemoryDownload::kProgressRange;
+    static constexpr int kWatchdogMs = MemoryDownload::kWatchdogMs;
 
     explicit CMemoryDlg(MemoryDownload& download, QWidget* parent = nullptr);
     ~CMemoryDlg() override;

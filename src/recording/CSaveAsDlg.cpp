@@ -22,8 +22,7 @@ const QString kAskAppend =
 void reportWriteFailure(QWidget* parent, const ReportFile& file) {
     PolishMessageBox::inform(
         parent,
-        QStringLiteral("Błąd zapisu do pliku „%1”: %2.")
-            .arg(QString::fromStdString(file.path()), QString::fromStdString(file.errorText())),
+        QString::fromStdString(MemoryExport::writeFailureMessage(file.path(), file.errorText())),
         QMessageBox::Critical);
 }
 
@@ -96,7 +95,7 @@ void CSaveAsDlg::accept() {
 bool CSaveAsDlg::exportRecords() {
     ReportFile file;
     if (!file.open(fileName().toStdString())) {
-        PolishMessageBox::inform(this, QStringLiteral("Wybrany plik jest niedostępny."),
+        PolishMessageBox::inform(this, QString::fromUtf8(MemoryExport::kFileUnavailable),
                                  QMessageBox::Warning);
         return false;
     }

@@ -13,8 +13,7 @@
 
 namespace {
 
-const QString kUnavailable =
-    QStringLiteral("Wybrany plik rejestracji wyników pomiaru jest niedostępny.");
+const QString kUnavailable = QString::fromUtf8(RecordingRules::kFileUnavailable);
 const QString kAppendOrErase =
     QStringLiteral("Plik rejestracji pomiarów już istnieje.\r\nWybierz Tak aby dopisywać wyniki do "
                    "poprzednich,\r\nwybierz Nie aby skasować poprzednią zawartość pliku.");
@@ -113,9 +112,7 @@ bool LiveRecorder::openRecordFile(bool ask) {
             return false;
         }
     }
-    lineBuilder.fileOpened();
-    recordFile = std::move(file);
-    failing = false;
+    recordFile = std::make_unique<RecordWriter>(std::move(file));
     return true;
 }
 
@@ -123,36 +120,21 @@ void LiveRecorder::writeRecordLine() {
     if (!recordFile) {
         return;
     }
-    // The file was deleted (or its folder was): its name is taken again as
-    // soon as that is possible, as a new file that starts with a header.
-    // Until then the lines are lost, and the streak told once goes on.
-    if (recordFile->nameGone()) {
-        if (!recordFile->reopen()) {
-            ++lost;
-            return;
-        }
-        lineBuilder.fileOpened();
-    }
     const LogFileSettings current = LogFileSettings::fromAppSettings(settings);
-    const RecordLineBuilder::Line line =
-        lineBuilder.next(current.columns, current.csv, localNow(), panel, linkUp && linkUp());
-    if (recordFile->writeLine(line.bytes)) {
-        lineBuilder.written(line);
-        failing = false;
+    const RecordWriter::Result result =
+        recordFile->write(current.columns, current.csv, localNow(), panel, linkUp && linkUp());
+    if (result == RecordWriter::Result::Written) {
         return;
     }
     ++lost;
-    if (failing) {
+    if (result != RecordWriter::Result::FailureBegins) {
         return;
     }
-    failing = true;
     ++streak;
-    streakMessage = QStringLiteral("Nie można zapisać wyników pomiaru do pliku\n%1\n"
-                                   "Przyczyna: %2.\n\n"
-                                   "Wyniki są pomijane, dopóki zapis się nie powiedzie. "
-                                   "Rejestracja trwa dalej.")
-                        .arg(QDir::toNativeSeparators(QString::fromStdString(recordFile->path())),
-                             QString::fromStdString(recordFile->errorText()));
+    const ReportFile& file = recordFile->file();
+    streakMessage = QString::fromStdString(RecordingRules::writeFailureMessage(
+        QDir::toNativeSeparators(QString::fromStdString(file.path())).toStdString(),
+        file.errorText()));
     // Not from inside the tick: the box's own event loop keeps the timer
     // ticking, and the tick must return at once.
     QMetaObject::invokeMethod(

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "recording/RecordLineBuilder.h"
-#include "recording/ReportFile.h"
+#include "recording/RecordWriter.h"
 
 #include <QObject>
 #include <QString>
@@ -64,15 +63,13 @@ private:
     std::function<bool()> linkUp;
     QWidget* dialogParent;
 
-    std::unique_ptr<ReportFile> recordFile;
+    std::unique_ptr<RecordWriter> recordFile;
     QTimer recordTimer;
-    RecordLineBuilder lineBuilder;
 
     bool shuttingDown = false;
     bool configuring = false;
     int lost = 0;
     // Failed writes in a row form a streak; each streak is reported once.
-    bool failing = false;
     int streak = 0;
     int reportedStreak = 0;
     QString streakMessage;

@@ -42,6 +42,10 @@ std::string MemoryExport::linesFor(const MemoryRecord& record) {
     return cp1250::fromUtf8(lines);
 }
 
+std::string MemoryExport::writeFailureMessage(const std::string& path, const std::string& cause) {
+    return "Błąd zapisu do pliku „" + path + "”: " + cause + ".";
+}
+
 std::string MemoryExport::allLines(const std::vector<MemoryRecord>& records, bool csv) {
     MemoryExport out(csv);
     std::string bytes;

@@ -13,6 +13,11 @@
 // uses a comma and no spaces. Special codes are written as "???".
 class MemoryExport {
 public:
+    // The export file cannot be opened (UTF-8).
+    static constexpr const char* kFileUnavailable = "Wybrany plik jest niedostępny.";
+    // A write failed: the file and the cause.
+    static std::string writeFailureMessage(const std::string& path, const std::string& cause);
+
     explicit MemoryExport(bool csv) : csv(csv) {}
 
     // The header line when needed and the data line of the next record.

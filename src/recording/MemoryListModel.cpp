@@ -2,15 +2,6 @@
 
 #include "recording/MemoryListText.h"
 
-#include <array>
-
-namespace {
-
-const std::array<const char*, kMemoryColumnCount> kCaptions{
-    "Nr", "Data i czas", "Temperatura", "Wilgotność", "Ciśnienie", "Kierunek", "Prędkość"};
-
-} // namespace
-
 MemoryListModel::MemoryListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void MemoryListModel::setRecords(const std::vector<MemoryRecord>* records) {
@@ -44,5 +35,5 @@ QVariant MemoryListModel::headerData(int section, Qt::Orientation orientation, i
         (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
         return {};
     }
-    return QString::fromUtf8(kCaptions[static_cast<std::size_t>(section)]);
+    return QString::fromUtf8(memoryColumnTitle(static_cast<MemoryColumn>(section)));
 }

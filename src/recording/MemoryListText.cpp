@@ -38,3 +38,23 @@ std::string memoryCellText(const MemoryRecord& record, int row, MemoryColumn col
     }
     return {};
 }
+
+const char* memoryColumnTitle(MemoryColumn column) {
+    switch (column) {
+    case MemoryColumn::Number:
+        return "Nr";
+    case MemoryColumn::Time:
+        return "Data i czas";
+    case MemoryColumn::Temperature:
+        return "Temperatura";
+    case MemoryColumn::Humidity:
+        return "Wilgotność";
+    case MemoryColumn::Pressure:
+        return "Ciśnienie";
+    case MemoryColumn::Direction:
+        return "Kierunek";
+    case MemoryColumn::Speed:
+        return "Prędkość";
+    }
+    return "";
+}

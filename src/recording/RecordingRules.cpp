@@ -18,6 +18,11 @@ int clampInterval(int intervalSeconds) {
     return std::clamp(intervalSeconds, kMinIntervalSeconds, kMaxIntervalSeconds);
 }
 
+std::string writeFailureMessage(const std::string& path, const std::string& cause) {
+    return "Nie można zapisać wyników pomiaru do pliku\n" + path + "\nPrzyczyna: " + cause +
+           ".\n\nWyniki są pomijane, dopóki zapis się nie powiedzie. Rejestracja trwa dalej.";
+}
+
 OkOutcome outcomeOfOk(const LogFileSettings& before, const LogFileSettings& after, bool fileOpen) {
     if (!after.enabled) {
         return OkOutcome::SwitchOff;

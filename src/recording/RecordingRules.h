@@ -2,6 +2,8 @@
 
 #include "recording/LogFileSettings.h"
 
+#include <string>
+
 // The rules of the recording dialog and of applying its result.
 namespace RecordingRules {
 
@@ -9,6 +11,16 @@ namespace RecordingRules {
 // dialog shows it as a time of day.
 constexpr int kMinIntervalSeconds = 1;
 constexpr int kMaxIntervalSeconds = 86399;
+
+// OK with no column ticked (UTF-8).
+inline constexpr const char* kNoColumnChosen = "Wybierz przynajmniej jedną wielkość do zapisu";
+// The recording file cannot be opened.
+inline constexpr const char* kFileUnavailable =
+    "Wybrany plik rejestracji wyników pomiaru jest niedostępny.";
+
+// What the user is told, once per streak of failed lines, when a line cannot
+// be written: the file, the cause, and that recording goes on.
+std::string writeFailureMessage(const std::string& path, const std::string& cause);
 
 struct TimeOfDay {
     int hours = 0;

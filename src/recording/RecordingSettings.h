@@ -18,6 +18,15 @@ constexpr int kMaxInterval = 239;
 constexpr int kMaxWindBit = 0x08;
 constexpr int kLayoutCount = 7;
 
+// The dialog's captions and its range message (UTF-8).
+inline constexpr const char* kRecordingBoxText = "Zapisuj pomiary do pamięci";
+inline constexpr const char* kIntervalLabel = "Interwał rejestracji";
+inline constexpr const char* kMinutesLabel = "min.";
+inline constexpr const char* kLayoutGroupTitle = "Rejestracja pomiarów";
+inline constexpr const char* kMaxWindText = "Zapisz maksymalną prędkość wiatru z okresu interwału";
+inline constexpr const char* kIntervalOutOfRange =
+    "Interwał powinien zawierać się w przedziale od 1 do 239 minut.";
+
 // One radio button of the group "Rejestracja pomiarów".
 struct LayoutChoice {
     const char* text; // UTF-8

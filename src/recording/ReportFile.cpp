@@ -27,7 +27,7 @@ constexpr int kNameGone = -2;
 
 #ifndef _WIN32
 
-std::string describeErrno(int code) {
+std::string describeErrnoText(int code) {
     switch (code) {
     case ENOSPC:
         return "brak miejsca na dysku";
@@ -169,6 +169,12 @@ DWORD writeAndFlush(HANDLE h, std::string_view bytes, OVERLAPPED* where) {
 
 } // namespace
 
+#ifndef _WIN32
+std::string describeFileError(int code) {
+    return describeErrnoText(code);
+}
+#endif
+
 ReportFile::~ReportFile() {
     close();
 }
@@ -185,7 +191,7 @@ void ReportFile::fail(int code) {
 #ifdef _WIN32
     errorText_ = describeLastError(static_cast<DWORD>(code));
 #else
-    errorText_ = describeErrno(code);
+    errorText_ = describeErrnoText(code);
 #endif
 }
 

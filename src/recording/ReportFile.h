@@ -3,6 +3,12 @@
 #include <string>
 #include <string_view>
 
+#ifndef _WIN32
+// Why a file operation failed, in Polish ("brak miejsca na dysku"), from the
+// system's error number.
+std::string describeFileError(int code);
+#endif
+
 // A recording or export file: opened for reading and writing while other
 // programs may read it, created when missing. Every line goes at the file's
 // real end in one write and is then flushed to the disk, and a line that

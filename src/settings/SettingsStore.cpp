@@ -216,3 +216,16 @@ std::unique_ptr<RegistryStore> makePlatformRegistryStore() {
     return std::make_unique<RegFileStore>(RegFileStore::defaultConfigDir());
 #endif
 }
+
+int readStoredPortNumber(RegistryStore& store) {
+    int port = 0;
+    try {
+        if (store.Open(RegistryRoot::CurrentUser, kSettingsKeyPath) != 0) {
+            readNumber(store, "PORT_NR", port);
+        }
+    } catch (...) {
+        port = 0;
+    }
+    closeQuietly(store);
+    return port;
+}

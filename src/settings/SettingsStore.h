@@ -29,6 +29,11 @@ void saveSettings(RegistryStore& store, AppSettings& settings,
 // above.
 WindowRect fitWindowToScreen(WindowRect rect, int screenWidth, int screenHeight);
 
+// The stored port (PORT_NR) for a program that shares these settings but
+// never changes them: the key is opened, never created, and nothing is
+// written. 0 when the key or the value is missing or unreadable.
+int readStoredPortNumber(RegistryStore& store);
+
 // Deletes the settings key; true on success.
 bool uninstallSettings(RegistryStore& store);
 

@@ -47,3 +47,47 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 } // namespace
+
+#ifndef _WIN32
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Lock files as the serial driver writes them (pid, program, host) and as
+// older programs do (a padded pid alone).
+TEST(PortHolder, NamesTheProgramOfTheLockFile) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("tq820-locks-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const std::vector<std::string> folders{(folder / "none").string(), folder.string()};
+    const auto lock = [&](const std::string& name, const std::string& content) {
+        std::ofstream(folder / ("LCK.." + name)) << content;
+    };
+    lock("pts_7", std::to_string(::getpid()) + "\ntq820\nhost\n");
+    lock("ttyUSB0", "     " + std::to_string(::getpid()) + "\n");
+    lock("ttyS1", "999999999\ntq820ctl\nhost\n"); // no such process: a stale lock
+
+    std::ifstream comm("/proc/self/comm");
+    std::string self;
+    std::getline(comm, self);
+    const auto holder = portHolder("/dev/pts/7", folders);
+    ASSERT_TRUE(holder.has_value());
+    EXPECT_EQ(*holder, (PortHolder{::getpid(), self}));
+    EXPECT_EQ(portHolder("/dev/ttyUSB0", folders), (PortHolder{::getpid(), self}));
+    EXPECT_FALSE(portHolder("/dev/ttyS1", folders).has_value());
+    EXPECT_FALSE(portHolder("/dev/ttyS2", folders).has_value());
+
+    EXPECT_EQ(
+        portOpenFailureExplanation(PortOpenFailure::InUse, "/dev/pts/7", PortHolder{4242, "tq820"}),
+        "Urządzenie /dev/pts/7 jest używane przez program tq820 (PID 4242). Zamknij ten "
+        "program i spróbuj ponownie.");
+    fs::remove_all(folder);
+}
+
+} // namespace
+#endif

@@ -519,3 +519,19 @@ TEST_F(RegFile, LongTextsAreSavedAndLoadedWhole) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RegFile, AnotherProgramReadsTheStoredPortAndWritesNothing) {
+    RegFileStore store(dir);
+    EXPECT_EQ(readStoredPortNumber(store), 0);
+    EXPECT_FALSE(fs::exists(file())) << "the key is never created";
+
+    writeFile("REGEDIT4\r\n\r\n" + kSection + "\r\n\"PORT_NR\"=dword:00000009\r\n\"X\"=bad\r\n");
+    const std::string before = readFile();
+    EXPECT_EQ(readStoredPortNumber(store), 9);
+    EXPECT_EQ(readFile(), before) << "a damaged line is kept as it was";
+    EXPECT_FALSE(fs::exists(badFile()));
+}
+
+} // namespace

@@ -1,4 +1,4 @@
-#include "app/TerminationSignals.h"
+#include "link/TerminationSignals.h"
 
 #include <QSocketNotifier>
 
