@@ -1,6 +1,6 @@
 #include "history/DaySummaries.h"
 
-#include "history/LocalTime.h"
+#include "history/LocalTimeResolver.h"
 #include "history/MinuteAggregate.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "history/DaySummaries.h"
 #include "history/HistorySampler.h"
-#include "history/LocalTime.h"
+#include "history/LocalTimeResolver.h"
 #include "history/MinuteAggregate.h"
 #include "history/RowCodec.h"
 

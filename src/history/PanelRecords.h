@@ -1,7 +1,7 @@
 #pragma once
 
 #include "history/HistoryRows.h"
-#include "history/LocalTime.h"
+#include "history/LocalTimeResolver.h"
 #include "protocol/MemoryRecord.h"
 
 #include <optional>

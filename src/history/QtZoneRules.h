@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/LocalTime.h"
+#include "history/LocalTimeResolver.h"
 
 // The computer's time zone, as Qt knows it.
 class QtZoneRules : public ZoneRules {

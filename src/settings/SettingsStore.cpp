@@ -59,6 +59,16 @@ void writeText(RegistryStore& store, const std::string& name, const std::string&
     }
 }
 
+void readHistoryValues(RegistryStore& store, AppSettings& settings) {
+    readNumber(store, "HISTORY_ON", settings.historyEnabled);
+    int rawHours = settings.historyRawHours;
+    readNumber(store, "HISTORY_RAW_HOURS", rawHours);
+    if (rawHours >= 1 && rawHours <= kMaxHistoryRawHours) {
+        settings.historyRawHours = rawHours;
+    }
+    readText(store, "HISTORY_FILE", settings.historyFileName);
+}
+
 void loadTileStyle(RegistryStore& store, Quantity q, TileStyle& style) {
     int number = 0;
     number = static_cast<int>(style.background);
@@ -124,13 +134,7 @@ void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileSt
         readNumber(store, "FILE_SPEED", settings.recordSpeed);
         readNumber(store, "FILE_ORIENT", settings.recordOrient);
         readNumber(store, "TOPMOST", settings.topmost);
-        readNumber(store, "HISTORY_ON", settings.historyEnabled);
-        int rawHours = settings.historyRawHours;
-        readNumber(store, "HISTORY_RAW_HOURS", rawHours);
-        if (rawHours >= 1 && rawHours <= kMaxHistoryRawHours) {
-            settings.historyRawHours = rawHours;
-        }
-        readText(store, "HISTORY_FILE", settings.historyFileName);
+        readHistoryValues(store, settings);
         store.Close();
     } catch (...) {
         // Start-up goes on with what was read.
@@ -215,6 +219,17 @@ std::unique_ptr<RegistryStore> makePlatformRegistryStore() {
 #else
     return std::make_unique<RegFileStore>(RegFileStore::defaultConfigDir());
 #endif
+}
+
+void readStoredHistorySettings(RegistryStore& store, AppSettings& settings) {
+    try {
+        if (store.Open(RegistryRoot::CurrentUser, kSettingsKeyPath) != 0) {
+            readHistoryValues(store, settings);
+        }
+    } catch (...) {
+        // The defaults stay for what was not read.
+    }
+    closeQuietly(store);
 }
 
 int readStoredPortNumber(RegistryStore& store) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/LocalTime.h"
+#include "history/LocalTimeResolver.h"
 
 // Central European time as the EU keeps it: UTC+1, and UTC+2 from the last
 // Sunday of March to the last Sunday of October, changing at 01:00 UTC.

@@ -1,4 +1,4 @@
-#include "history/LocalTime.h"
+#include "history/LocalTimeResolver.h"
 
 #include <array>
 
