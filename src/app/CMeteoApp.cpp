@@ -98,6 +98,8 @@ CMeteoApp::CMeteoApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Velmor"));
     setApplicationName(QStringLiteral("TQ820"));
     setApplicationVersion(QStringLiteral("1.03"));
+    // Ties the window to its desktop entry, whose icon the desktop then shows for it.
+    setDesktopFileName(QStringLiteral("pl.velmor.tq820"));
     // The run ends when the main window closes, not when the last window of
     // any kind does.
     setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 #include "app/CPortDlg.h"
 
 #include "link/PortNames.h"
+#include "link/PortOpenFailure.h"
 #include "widgets/DialogButtons.h"
 #include "widgets/PolishMessageBox.h"
 
@@ -13,24 +14,28 @@ namespace {
 
 // Another program holding the port keeps it shut to us: QSerialPort honours the lock
 // files in /var/lock and TIOCEXCL (exclusive sharing on Windows).
-bool canOpen(int portNumber) {
+bool canOpen(int portNumber, QString* refusedDevice) {
     if (!PortNames::deviceExists(portNumber))
         return false;
+    const std::string path = PortNames::devicePath(portNumber);
     QSerialPort probe;
-    probe.setPortName(QString::fromStdString(PortNames::devicePath(portNumber)));
-    if (!probe.open(QIODevice::ReadWrite))
+    probe.setPortName(QString::fromStdString(path));
+    if (!probe.open(QIODevice::ReadWrite)) {
+        if (refusedDevice != nullptr && refusedDevice->isEmpty() && portAccessDenied(path))
+            *refusedDevice = QString::fromStdString(path);
         return false;
+    }
     probe.close();
     return true;
 }
 
 } // namespace
 
-QList<int> usablePorts(int portInUse) {
+QList<int> usablePorts(int portInUse, QString* refusedDevice) {
     QList<int> ports;
     for (int n = 1; n <= PortNames::maxPortNumber; ++n) {
         // The port in use is open here and cannot be opened a second time.
-        if (n == portInUse || canOpen(n))
+        if (n == portInUse || canOpen(n, refusedDevice))
             ports.append(n);
     }
     return ports;
@@ -88,7 +93,8 @@ void CPortDlg::fillList() {
                                 : QStringLiteral("Aktualnie żaden port nie jest używany"));
     portList->clear();
     int inUseIndex = -1;
-    for (int n : usablePorts(chosen)) {
+    refusedDevice.clear();
+    for (int n : usablePorts(chosen, &refusedDevice)) {
         if (n == chosen)
             inUseIndex = portList->count();
         portList->addItem(QStringLiteral("COM%1").arg(n));
@@ -100,7 +106,15 @@ void CPortDlg::fillList() {
 void CPortDlg::accept() {
     const int n = portNumberFromEntry(portList->currentText());
     if (n <= 0) {
-        PolishMessageBox::inform(this, QStringLiteral("Nie wybrano żadnego portu."));
+        // A port this user may not open is not listed: say why, or the list looks empty
+        // for no reason.
+        const QString why =
+            refusedDevice.isEmpty()
+                ? QString()
+                : QString::fromStdString(portOpenFailureExplanation(
+                      PortOpenFailure::PermissionDenied, refusedDevice.toStdString()));
+        PolishMessageBox::inform(this, QStringLiteral("Nie wybrano żadnego portu."),
+                                 QMessageBox::NoIcon, why);
         return;
     }
     chosen = n;

@@ -28,13 +28,15 @@ private:
 
     QComboBox* portList;
     QLabel* portInUseLabel;
+    QString refusedDevice; // a port left out for lack of permission: said when none is chosen
     int chosen = 0;
     bool filled = false;
 };
 
 // COM1 to COM1024 in increasing order: the port in use without probing it, and every
-// other port whose device exists and opens (and closes again) at once.
-QList<int> usablePorts(int portInUse);
+// other port whose device exists and opens (and closes again) at once. refusedDevice,
+// when given, receives the first device that exists but that this user may not use.
+QList<int> usablePorts(int portInUse, QString* refusedDevice = nullptr);
 
 // The number an entry "COMn" names: the digits after the first three characters, up to
 // the first non-digit; 0 when there is none or the text is shorter than four characters.

@@ -93,9 +93,11 @@ std::string portOpenFailureExplanation(PortOpenFailure reason, const std::string
             return {};
         return "Urządzenie " + devicePath + " nie istnieje.";
     case PortOpenFailure::PermissionDenied:
+        // The command on a line of its own, so that it can be copied whole.
         return "Brak uprawnień do urządzenia " + devicePath +
-               ". Do portów szeregowych ma dostęp grupa dialout: dodaj do niej swoje konto "
-               "(sudo usermod -a -G dialout $USER), a potem wyloguj się i zaloguj ponownie.";
+               ".\nDo portów szeregowych ma dostęp grupa dialout. Dodaj do niej swoje konto "
+               "poleceniem\n    sudo usermod -a -G dialout $USER\na potem wyloguj się i zaloguj "
+               "ponownie.";
     case PortOpenFailure::InUse:
         if (holder && !holder->program.empty()) {
             return "Urządzenie " + devicePath + " jest używane przez program " + holder->program +

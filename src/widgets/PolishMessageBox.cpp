@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -32,6 +33,9 @@ namespace PolishMessageBox {
 void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QString& details) {
     QMessageBox box(icon, QStringLiteral("TQ820"), text, QMessageBox::NoButton, parent);
     box.setInformativeText(details);
+    // The box takes its width from the short text above; details need more room.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setMinimumWidth(420);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     box.setDefaultButton(ok);

@@ -87,8 +87,10 @@ TEST(ValueFormat, DecimalPointDoesNotFollowTheProcessLocale) {
     // The Qt shell adopts the user's locale; a Polish one uses a comma.
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous != nullptr ? previous : "C";
+    // POSIX names first, then the Windows C library's.
     if (std::setlocale(LC_NUMERIC, "pl_PL.UTF-8") == nullptr &&
-        std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+        std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
+        std::setlocale(LC_NUMERIC, "Polish_Poland.1250") == nullptr) {
         GTEST_SKIP() << "no locale with a decimal comma installed";
     }
     EXPECT_EQ(formatDisplayValue(1013.2, 5, true).text, "1013.2 hPa");

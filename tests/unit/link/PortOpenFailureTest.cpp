@@ -30,8 +30,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"NoPermission", "/dev/ttyUSB0", PortDriverError::Permission, true,
                     PortOpenFailure::PermissionDenied,
-                    "Brak uprawnień do urządzenia /dev/ttyUSB0. Do portów szeregowych ma dostęp "
-                    "grupa dialout: dodaj do niej swoje konto (sudo usermod -a -G dialout $USER), "
+                    "Brak uprawnień do urządzenia /dev/ttyUSB0.\nDo portów szeregowych ma dostęp "
+                    "grupa dialout. Dodaj do niej swoje konto poleceniem\n"
+                    "    sudo usermod -a -G dialout $USER\n"
                     "a potem wyloguj się i zaloguj ponownie."},
         // A lock file or an exclusive open by another program: the same driver verdict.
         FailureCase{"HeldByAnotherProgram", "/dev/ttyS0", PortDriverError::Permission, false,

@@ -16,7 +16,10 @@
 #include <string>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -318,6 +321,68 @@ INSTANTIATE_TEST_SUITE_P(
         OutsideCase{"folder deleted", Outside::FolderDeleted,
                     "plik lub jego folder został usunięty", "3\r\n"}),
     [](const auto& info) { return testName(info.param.name); });
+
+#else // _WIN32
+
+// ---------------------------------------------------------------------------
+// On Windows the open file is shared for reading only. Sharing is judged per
+// handle, so a handle of this process stands for another program's.
+
+HANDLE otherProgramOpens(const std::string& path, DWORD access, DWORD share) {
+    const std::u8string text(path.begin(), path.end());
+    return ::CreateFileW(fs::path(text).wstring().c_str(), access, share, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST(SharedFile, OthersReadEveryFlushedLineButCannotChangeTheFile) {
+    TempFolder dir;
+    const std::string path = dir.file("pomiary żółć.csv");
+    ReportFile file;
+    ASSERT_TRUE(file.open(path));
+    ASSERT_TRUE(file.writeLine("1 pierwsza\r\n"));
+    EXPECT_EQ(contents(path), "1 pierwsza\r\n");
+
+    const DWORD anyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE writer = otherProgramOpens(path, GENERIC_WRITE, anyShare);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (writer != INVALID_HANDLE_VALUE)
+        ::CloseHandle(writer);
+    EXPECT_FALSE(::DeleteFileW(pathOf(path).wstring().c_str()));
+
+    // The other program's reading handle does not stop the next line.
+    HANDLE reader = otherProgramOpens(path, GENERIC_READ, anyShare);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(file.writeLine("2 druga\r\n"));
+    char buffer[64] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(::ReadFile(reader, buffer, sizeof buffer, &read, nullptr));
+    EXPECT_EQ(std::string(buffer, read), "1 pierwsza\r\n2 druga\r\n");
+    ::CloseHandle(reader);
+
+    // "Nie": the new content replaces the file, which stays open for the next line.
+    ASSERT_TRUE(file.replaceContents("nowy nagłówek\r\n"));
+    EXPECT_TRUE(file.writeLine("3\r\n"));
+    EXPECT_EQ(contents(path), "nowy nagłówek\r\n3\r\n");
+    file.close();
+    EXPECT_TRUE(fs::remove(pathOf(path)));
+}
+
+TEST(SharedFile, AFileAnotherProgramHoldsDoesNotOpen) {
+    TempFolder dir;
+    const std::string path = dir.file("pomiary.csv");
+    writeFile(path, "stare\r\n");
+    // A spreadsheet holding the file it shows: written by it, read by anyone.
+    HANDLE holder = otherProgramOpens(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ReportFile file;
+    EXPECT_FALSE(file.open(path));
+    EXPECT_EQ(file.errorText(), "plik jest używany przez inny program");
+    ::CloseHandle(holder);
+    EXPECT_TRUE(file.open(path));
+    EXPECT_TRUE(file.existed());
+    EXPECT_EQ(contents(path), "stare\r\n");
+}
 
 #endif
 
