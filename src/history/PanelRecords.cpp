@@ -1,21 +1,9 @@
 #include "history/PanelRecords.h"
 
+#include "recording/MemoryRecordTime.h"
 #include "recording/MemoryValueText.h"
 
-#include <charconv>
-
 namespace {
-
-// Two decimal digits at `at`.
-std::optional<int> twoDigits(std::string_view text, std::size_t at) {
-    int value = 0;
-    const char* begin = text.data() + at;
-    const auto [end, error] = std::from_chars(begin, begin + 2, value);
-    if (error != std::errc{} || end != begin + 2) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 StoredValue measured(MemoryQuantity q, int value, int tenthsPerUnit) {
     if (!memorySpecialText(q, value).empty()) {
@@ -24,48 +12,31 @@ StoredValue measured(MemoryQuantity q, int value, int tenthsPerUnit) {
     return value * tenthsPerUnit;
 }
 
+DateTimeRecord asRecord(const LocalDateTime& t) {
+    DateTimeRecord r;
+    r.year = static_cast<std::uint16_t>(t.year);
+    r.month = static_cast<std::uint16_t>(t.month);
+    r.day = static_cast<std::uint16_t>(t.day);
+    r.hour = static_cast<std::uint16_t>(t.hour);
+    r.minute = static_cast<std::uint16_t>(t.minute);
+    return r;
+}
+
 } // namespace
-
-std::optional<PanelTime> parsePanelTime(std::string_view t) {
-    if (t.size() != 11 || t[2] != '-' || t[5] != ' ' || t[8] != ':') {
-        return std::nullopt;
-    }
-    const auto month = twoDigits(t, 0);
-    const auto day = twoDigits(t, 3);
-    const auto hour = twoDigits(t, 6);
-    const auto minute = twoDigits(t, 9);
-    if (!month || !day || !hour || !minute) {
-        return std::nullopt;
-    }
-    return PanelTime{*month, *day, *hour, *minute};
-}
-
-std::optional<LocalDateTime> recordDateTime(const PanelTime& time, const LocalDateTime& download) {
-    const LocalDateTime latest = wallTime(wallSeconds(download) + kPanelClockAheadSeconds);
-    // A 29 February may need up to eight years back (1896 to 1904 had none);
-    // any other real date is found in this year or the one before.
-    for (int year = latest.year; year >= latest.year - 8; --year) {
-        const LocalDateTime candidate{year, time.month, time.day, time.hour, time.minute, 0};
-        if (isValid(candidate) && wallSeconds(candidate) <= wallSeconds(latest)) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
-}
 
 PanelRecordRows panelRecordRows(const std::vector<MemoryRecord>& records,
                                 const LocalDateTime& download, const ZoneRules& zone) {
     PanelRecordRows out;
     LocalTimeResolver resolver(zone);
+    const DateTimeRecord latest =
+        asRecord(wallTime(wallSeconds(download) + kPanelClockAheadSeconds));
     for (const MemoryRecord& r : records) {
-        const std::optional<PanelTime> time = parsePanelTime(r.timeText);
-        const std::optional<LocalDateTime> local =
-            time ? recordDateTime(*time, download) : std::nullopt;
-        if (!local) {
+        const std::optional<DateTimeRecord> t = memoryRecordTime(r.timeText, latest);
+        if (!t) {
             ++out.unreadable;
             continue;
         }
-        const ZonedTime at = resolver.resolve(*local);
+        const ZonedTime at = resolver.resolve({t->year, t->month, t->day, t->hour, t->minute, 0});
         PanelRecordRow row;
         row.utc = at.utc;
         row.offset = at.offset;
