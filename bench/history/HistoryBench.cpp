@@ -6,6 +6,7 @@
 // reading a week at minute resolution and the daily summaries of the year.
 // The files lie in $TMPDIR (default /tmp).
 
+#include "../Percentiles.h"
 #include "history/HistoryDatabase.h"
 #include "history/MeasurementHistory.h"
 
@@ -24,19 +25,6 @@ namespace {
 
 constexpr std::int64_t kStart = 1'767'225'600; // 2026-01-01 00:00 UTC
 constexpr std::int64_t kYearMinutes = 365 * 1440;
-
-void reportPercentiles(benchmark::State& state, std::vector<double>& micros) {
-    if (micros.empty()) {
-        return;
-    }
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double q) {
-        return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * micros.size()))];
-    };
-    state.counters["median_us"] = at(0.5);
-    state.counters["p99_us"] = at(0.99);
-    state.counters["max_us"] = micros.back();
-}
 
 // Weather that changes: a daily swing and slow drifts, in tenths.
 RawRow second(std::int64_t utc) {
