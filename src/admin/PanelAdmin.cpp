@@ -55,6 +55,12 @@ void PanelAdmin::recordingSettings() {
 void PanelAdmin::memoryRead() {
     if (!memoryDlg) {
         memoryDlg = std::make_unique<CMemoryDlg>(engine.memoryDownload(), window);
+        QObject::connect(memoryDlg.get(), &CMemoryDlg::recordsDecoded, memoryDlg.get(),
+                         [this](const std::vector<MemoryRecord>& records) {
+                             if (memoryRecordsHandler) {
+                                 memoryRecordsHandler(records);
+                             }
+                         });
     }
     engine.beginMemoryRead(); // resets the download and asks for the firmware version
     memoryDlg->startReading();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "protocol/MemoryRecord.h"
+
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CDateTimeDlg;
 class CMemoryDlg;
@@ -34,6 +38,11 @@ public:
     void reset();
     void erase();
 
+    // Who takes the records of each download that ends in a list (the history).
+    void onMemoryRecords(std::function<void(const std::vector<MemoryRecord>&)> handler) {
+        memoryRecordsHandler = std::move(handler);
+    }
+
 private:
     QWidget* window;
     const PanelData& data;
@@ -43,4 +52,5 @@ private:
     std::unique_ptr<CPowerSaveDlg> powerSaveDlg;
     std::unique_ptr<CRecordingDlg> recordingDlg;
     std::unique_ptr<CMemoryDlg> memoryDlg;
+    std::function<void(const std::vector<MemoryRecord>&)> memoryRecordsHandler;
 };

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "admin/PanelAdmin.h"
+#include "app/HistoryCommands.h"
 #include "app/PortOwner.h"
 #include "app/WindowSizeTracker.h"
 #include "display/TileStyle.h"
+#include "history/MeasurementHistory.h"
 #include "link/CComPort.h"
 #include "link/PanelLink.h"
 #include "protocol/Quantity.h"
@@ -51,6 +53,7 @@ public:
     PanelLink& link() { return panelLink; }
     const PanelLink& link() const { return panelLink; }
     const LiveRecorder& liveRecorder() const { return recorder; }
+    MeasurementHistory& measurementHistory() { return history; }
     int statusLineHeight() const { return statusHeight; }
 
     // Commands of the menu, also reachable by their actions' object names.
@@ -106,4 +109,6 @@ private:
     PanelLink panelLink;
     PanelAdmin panelAdmin; // after the link: its dialogs observe the link's objects
     LiveRecorder recorder;
+    MeasurementHistory history;
+    HistoryCommands historyCommands{history, appSettings, this};
 };

@@ -48,6 +48,10 @@ public:
     bool isReading() const;
     const std::vector<MemoryRecord>& records() const { return decoded; }
 
+signals:
+    // A download ended and decoded into at least one record; the list shows them.
+    void recordsDecoded(const std::vector<MemoryRecord>& records);
+
 public slots:
     // "Zamknij", Escape and the close box: while bytes arrive this asks the
     // engine to stop after the next one; otherwise it closes.

@@ -50,6 +50,10 @@ struct AppSettings {
     int recordSpeed = 1;
     int recordOrient = 1;
     int topmost = 0; // TOPMOST
+    // The measurement history.
+    int historyEnabled = 1;      // HISTORY_ON
+    int historyRawHours = 48;    // HISTORY_RAW_HOURS: hours the raw readings are kept
+    std::string historyFileName; // HISTORY_FILE, UTF-8; empty: the default place
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
