@@ -41,6 +41,7 @@ pid_t spawn(const std::string& program, const std::string& configDir, int stdout
     }
     if (pid == 0) {
         setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
+        setenv("XDG_DATA_HOME", (configDir + "/data").c_str(), 1);
         if (stdoutFd >= 0) {
             dup2(stdoutFd, STDOUT_FILENO);
         }

@@ -88,7 +88,8 @@ dword() { printf '"%s"=dword:%08x' "$1" "$2"; }
 # The program over the settings in $work/$1; its process id in $program_pid.
 # Returns once simulator $1 sees it polling.
 start_program() {
-  XDG_CONFIG_HOME="$work/$1" XDG_CACHE_HOME="$work/$1/cache" "$build/tq820" 2>/dev/null &
+  XDG_CONFIG_HOME="$work/$1" XDG_CACHE_HOME="$work/$1/cache" XDG_DATA_HOME="$work/$1/data" \
+    "$build/tq820" 2>/dev/null &
   program_pid=$!
   program_pids+=("$program_pid")
   for _ in $(seq 100); do

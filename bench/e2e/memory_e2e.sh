@@ -28,7 +28,7 @@ done
 echo "memory_bytes=$used (from address 2 up to the end marker)"
 
 sim panel "stats reset" >/dev/null
-program=$(XDG_CONFIG_HOME="$work/panel" XDG_CACHE_HOME="$work/panel/cache" \
+program=$(XDG_CONFIG_HOME="$work/panel" XDG_CACHE_HOME="$work/panel/cache" XDG_DATA_HOME="$work/panel/data" \
   QT_LOGGING_RULES="default.warning=false" "$build/bench/e2e/tq820_memory_probe" "$com")
 stats=$(sim panel stats)
 er=$(field ER "$stats")

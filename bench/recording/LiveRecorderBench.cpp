@@ -2,6 +2,8 @@
 // it and writing it with its flush to the disk (writeRecordLine), reported as
 // the median and the 99th percentile of single calls. The file lies in
 // $TMPDIR (default /tmp); the flush dominates and depends on that disk.
+
+#include "../Percentiles.h"
 #include "settings/AppSettings.h"
 #include "protocol/PanelData.h"
 #include "recording/LiveRecorder.h"
@@ -25,19 +27,6 @@ PanelData bothSensors() {
     d.windSpeed = 3.4;
     d.windDirection = 270;
     return d;
-}
-
-void reportPercentiles(benchmark::State& state, std::vector<double>& micros) {
-    if (micros.empty()) {
-        return;
-    }
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double q) {
-        return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * micros.size()))];
-    };
-    state.counters["median_us"] = at(0.5);
-    state.counters["p99_us"] = at(0.99);
-    state.counters["max_us"] = micros.back();
 }
 
 void BM_WriteRecordLine(benchmark::State& state) {

@@ -56,6 +56,12 @@ void PanelAdmin::memoryRead() {
     if (!memoryDlg) {
         memoryDlg = std::make_unique<CMemoryDlg>(engine.memoryDownload(), window);
         memoryDlg->setChartHandler(memoryChartHandler);
+        QObject::connect(memoryDlg.get(), &CMemoryDlg::recordsDecoded, memoryDlg.get(),
+                         [this](const std::vector<MemoryRecord>& records) {
+                             if (memoryRecordsHandler) {
+                                 memoryRecordsHandler(records);
+                             }
+                         });
     }
     engine.beginMemoryRead(); // resets the download and asks for the firmware version
     memoryDlg->startReading();

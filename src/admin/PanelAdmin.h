@@ -43,6 +43,10 @@ public:
     using MemoryChartHandler =
         std::function<void(const std::vector<MemoryRecord>&, const DateTimeRecord&)>;
     void setMemoryChartHandler(MemoryChartHandler handler);
+    // Who takes the records of each download that ends in a list (the history).
+    void onMemoryRecords(std::function<void(const std::vector<MemoryRecord>&)> handler) {
+        memoryRecordsHandler = std::move(handler);
+    }
 
 private:
     QWidget* window;
@@ -54,4 +58,5 @@ private:
     std::unique_ptr<CRecordingDlg> recordingDlg;
     std::unique_ptr<CMemoryDlg> memoryDlg;
     MemoryChartHandler memoryChartHandler;
+    std::function<void(const std::vector<MemoryRecord>&)> memoryRecordsHandler;
 };

@@ -109,6 +109,10 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
         });
     connect(&recorder, &LiveRecorder::recordingChanged, this,
             [this] { panelLink.setRecordingInterval(recorder.intervalWhileRecording()); });
+    connect(&panelLink, &PanelLink::readingArrived, &history, &MeasurementHistory::addReading);
+    panelAdmin.onMemoryRecords([this](const std::vector<MemoryRecord>& records) {
+        historyCommands.storeMemoryRecords(records);
+    });
 
     // The client area's resizes drive the layout.
     qApp->installEventFilter(this);
@@ -134,6 +138,8 @@ void CMeteoDlg::createMenus() {
     };
 
     QMenu* program = addMenu(QStringLiteral("&Program"), "menuProgram");
+    addAction(program, "Importuj plik rejestracji…", "actionImportRecording",
+              [this] { historyCommands.importRecordFile(); });
     addAction(program, "Odinstaluj", "actionUninstall", [this] { emit uninstallRequested(); });
     addAction(program, "Zamknij", "actionClose", [this] { close(); });
 
@@ -151,6 +157,8 @@ void CMeteoDlg::createMenus() {
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
     addAction(options, "Rejestracja do pliku", "actionRecording",
               [this] { recorder.configureRecording(); });
+    addAction(options, "Historia pomiarów", "actionHistory",
+              [this] { historyCommands.settingsDialog(); });
 
     QMenu* panel = addMenu(QStringLiteral("Pa&nel"), "menuPanel");
     addAction(panel, "Informacje o panelu", "actionPanelInfo", [this] { panelAdmin.panelInfo(); });
@@ -213,6 +221,8 @@ void CMeteoDlg::initialise() {
     appSettings.topmost = appSettings.topmost != 0 ? 0 : 1;
     toggleTopmost();
 
+    // Before the first reading arrives.
+    historyCommands.start();
     panelLink.start();
     recorder.resumeRecordingAtStartup();
 }
@@ -426,5 +436,6 @@ void CMeteoDlg::closeEvent(QCloseEvent* event) {
     }
     panelLink.stop();
     recorder.shutDown();
+    historyCommands.shutDown();
     emit closed();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "admin/PanelAdmin.h"
+#include "app/HistoryCommands.h"
 #include "app/PortOwner.h"
 #include "app/WindowSizeTracker.h"
 #include "charts/ChartRange.h"
 #include "display/TileStyle.h"
+#include "history/MeasurementHistory.h"
 #include "link/CComPort.h"
 #include "link/PanelLink.h"
 #include "protocol/Quantity.h"
@@ -54,6 +56,7 @@ public:
     PanelLink& link() { return panelLink; }
     const PanelLink& link() const { return panelLink; }
     const LiveRecorder& liveRecorder() const { return recorder; }
+    MeasurementHistory& measurementHistory() { return history; }
     int statusLineHeight() const { return statusHeight; }
 
     // Commands of the menu, also reachable by their actions' object names.
@@ -118,6 +121,8 @@ private:
     PanelLink panelLink;
     PanelAdmin panelAdmin; // after the link: its dialogs observe the link's objects
     LiveRecorder recorder;
+    MeasurementHistory history;
+    HistoryCommands historyCommands{history, appSettings, this};
     std::shared_ptr<ChartSource> chartSource;
     // A top-level window of its own, so that the memory dialog, modal to
     // this window, does not block it.

@@ -3,6 +3,7 @@
 #include "admin/AdminTexts.h"
 #include "admin/PowerSaving.h"
 #include "cli/CtlText.h"
+#include "history/MeasurementHistory.h"
 #include "link/CComPort.h"
 #include "link/PortOpenFailure.h"
 #include "link/TerminationSignals.h"
@@ -90,6 +91,10 @@ int CtlSession::exec() {
     QMetaObject::invokeMethod(this, &CtlSession::begin, Qt::QueuedConnection);
     QCoreApplication::exec();
     link_.stop();
+    if (history_) {
+        // What the history was given reaches its file before the end.
+        history_->stop();
+    }
     // Messages the last engine step raised are still queued: they are told
     // before the program ends.
     QCoreApplication::sendPostedEvents();
@@ -423,6 +428,7 @@ void CtlSession::runDownload() {
         }
     }
 #endif
+    startHistory();
     progressOnTerminal_ = isTerminal(stderr);
     link_.engine().beginMemoryRead();
     link_.memoryDownload().setObserver(this);
@@ -472,7 +478,23 @@ void CtlSession::finishDownload() {
         finish(ExitCode::Done);
         return;
     }
+    if (history_) {
+        history_->addMemoryRecords(records, std::chrono::system_clock::now());
+    }
     writeDownload(records);
+}
+
+void CtlSession::startHistory() {
+    AppSettings settings;
+    readStoredHistorySettings(*makePlatformRegistryStore(), settings);
+    if (settings.historyEnabled == 0) {
+        return;
+    }
+    history_ = std::make_unique<MeasurementHistory>();
+    // A history that cannot be kept is told; the command goes on.
+    connect(history_.get(), &MeasurementHistory::failed, this,
+            [this](const QString& text) { printError(text.toStdString()); });
+    history_->configure(MeasurementHistory::settingsOf(settings));
 }
 
 void CtlSession::writeDownload(const std::vector<MemoryRecord>& records) {
@@ -537,6 +559,11 @@ void CtlSession::runRecord() {
         return;
     }
     recordFile_ = std::make_unique<RecordWriter>(std::move(file));
+    startHistory();
+    if (history_) {
+        connect(&link_, &PanelLink::readingArrived, history_.get(),
+                &MeasurementHistory::addReading);
+    }
     link_.setRecordingInterval(command_.intervalSeconds);
     showStatusChanges();
     // The first line follows the first tick.

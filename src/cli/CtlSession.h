@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+class MeasurementHistory;
 class RecordWriter;
 class TerminationSignals;
 
@@ -66,6 +67,9 @@ private:
     void runDownload();
     void runRecord();
 
+    // The history, when the stored settings keep one: it takes the records
+    // of a download and the readings of a recording.
+    void startHistory();
     void finishDownload();
     void writeDownload(const std::vector<MemoryRecord>& records);
     void writeRecordLine();
@@ -97,6 +101,8 @@ private:
     // download
     QTimer watchdog_;
     bool progressOnTerminal_ = false;
+
+    std::unique_ptr<MeasurementHistory> history_;
 
     // record
     QTimer recordTimer_;

@@ -193,17 +193,19 @@ void CMemoryDlg::DecodeMemory() {
     const QDateTime now = QDateTime::currentDateTime();
     downloadTime = toDateTimeRecord(now.date(), now.time());
     showList();
-    if (decoded.empty()) {
-        // Called inside a step of the poll engine: the message waits until
-        // the step is over.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                PolishMessageBox::inform(this, QString::fromUtf8(MemoryDownload::kMemoryEmpty));
-                closeNow();
-            },
-            Qt::QueuedConnection);
+    if (!decoded.empty()) {
+        emit recordsDecoded(decoded);
+        return;
     }
+    // Called inside a step of the poll engine: the message waits until the
+    // step is over.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            PolishMessageBox::inform(this, QString::fromUtf8(MemoryDownload::kMemoryEmpty));
+            closeNow();
+        },
+        Qt::QueuedConnection);
 }
 
 void CMemoryDlg::showList() {

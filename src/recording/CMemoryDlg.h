@@ -63,6 +63,10 @@ public:
     // text on success, else the Polish reason.
     QString saveSheet(const QString& path) const;
 
+signals:
+    // A download ended and decoded into at least one record; the list shows them.
+    void recordsDecoded(const std::vector<MemoryRecord>& records);
+
 public slots:
     // "Zamknij", Escape and the close box: while bytes arrive this asks the
     // engine to stop after the next one; otherwise it closes.

@@ -10,16 +10,8 @@
 
 namespace {
 
-struct Column {
-    Quantity quantity;
-    bool RecordColumns::*wanted;
-    std::string_view caption; // UTF-8
-    int decimals;
-    int spacesAfterValue; // text layout
-    int spacesAfterUnknown;
-};
+using RecordLine::Column;
 
-// The file's own order, not the dialog's or the tiles'.
 constexpr std::array<Column, 5> kColumns{{
     {Quantity::TEMP, &RecordColumns::temperature, "Temperatura °C", 1, 9, 11},
     {Quantity::PRESS, &RecordColumns::pressure, "Ciśnienie hPa", 1, 7, 9},
@@ -51,6 +43,10 @@ std::string timeStamp(const DateTimeRecord& t) {
 } // namespace
 
 namespace RecordLine {
+
+const std::array<Column, 5>& columns() {
+    return kColumns;
+}
 
 std::string header(const RecordColumns& columns, bool csv) {
     const char separator = csv ? ',' : '\t';

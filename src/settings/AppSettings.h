@@ -56,6 +56,10 @@ struct AppSettings {
     int chartRange = 1;                      // CHART_RANGE
     long long chartFrom = 0;                 // CHART_FROM, a text
     long long chartTo = 0;                   // CHART_TO, a text
+    // The measurement history.
+    int historyEnabled = 1;      // HISTORY_ON
+    int historyRawHours = 48;    // HISTORY_RAW_HOURS: hours the raw readings are kept
+    std::string historyFileName; // HISTORY_FILE, UTF-8; empty: the default place
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

@@ -22,6 +22,8 @@ constexpr std::array<Quantity, 5> kStoreOrder{Quantity::TEMP, Quantity::RH, Quan
                                               Quantity::ORIENT, Quantity::SPEED};
 
 constexpr int kMaxIntervalSeconds = 86399;
+// Raw readings are kept from an hour to a leap year.
+constexpr int kMaxHistoryRawHours = 24 * 366;
 
 std::string valueName(const char* stem, Quantity q) {
     return std::string(stem) + "_" + std::string(quantityName(q));
@@ -56,6 +58,16 @@ void writeText(RegistryStore& store, const std::string& name, const std::string&
     if (text.find('\0') == std::string::npos) {
         store.WriteString(name, text);
     }
+}
+
+void readHistoryValues(RegistryStore& store, AppSettings& settings) {
+    readNumber(store, "HISTORY_ON", settings.historyEnabled);
+    int rawHours = settings.historyRawHours;
+    readNumber(store, "HISTORY_RAW_HOURS", rawHours);
+    if (rawHours >= 1 && rawHours <= kMaxHistoryRawHours) {
+        settings.historyRawHours = rawHours;
+    }
+    readText(store, "HISTORY_FILE", settings.historyFileName);
 }
 
 void loadTileStyle(RegistryStore& store, Quantity q, TileStyle& style) {
@@ -155,6 +167,7 @@ void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileSt
         readNumber(store, "FILE_ORIENT", settings.recordOrient);
         readNumber(store, "TOPMOST", settings.topmost);
         loadChartSettings(store, settings);
+        readHistoryValues(store, settings);
         store.Close();
     } catch (...) {
         // Start-up goes on with what was read.
@@ -222,6 +235,9 @@ void saveSettings(RegistryStore& store, AppSettings& settings,
         store.WriteDword("CHART_RANGE", settings.chartRange);
         store.WriteString("CHART_FROM", std::to_string(settings.chartFrom));
         store.WriteString("CHART_TO", std::to_string(settings.chartTo));
+        store.WriteDword("HISTORY_ON", settings.historyEnabled);
+        store.WriteDword("HISTORY_RAW_HOURS", settings.historyRawHours);
+        writeText(store, "HISTORY_FILE", settings.historyFileName);
         store.Close();
     } catch (...) {
         // Shutdown goes on; nothing to tell the user.
@@ -243,6 +259,17 @@ std::unique_ptr<RegistryStore> makePlatformRegistryStore() {
 #else
     return std::make_unique<RegFileStore>(RegFileStore::defaultConfigDir());
 #endif
+}
+
+void readStoredHistorySettings(RegistryStore& store, AppSettings& settings) {
+    try {
+        if (store.Open(RegistryRoot::CurrentUser, kSettingsKeyPath) != 0) {
+            readHistoryValues(store, settings);
+        }
+    } catch (...) {
+        // The defaults stay for what was not read.
+    }
+    closeQuietly(store);
 }
 
 int readStoredPortNumber(RegistryStore& store) {

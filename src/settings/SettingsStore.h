@@ -33,6 +33,9 @@ WindowRect fitWindowToScreen(WindowRect rect, int screenWidth, int screenHeight)
 // never changes them: the key is opened, never created, and nothing is
 // written. 0 when the key or the value is missing or unreadable.
 int readStoredPortNumber(RegistryStore& store);
+// The history's values (HISTORY_ON, HISTORY_RAW_HOURS, HISTORY_FILE) read the
+// same way; what is missing or unusable keeps the value in `settings`.
+void readStoredHistorySettings(RegistryStore& store, AppSettings& settings);
 
 // Deletes the settings key; true on success.
 bool uninstallSettings(RegistryStore& store);

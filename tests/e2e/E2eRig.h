@@ -26,6 +26,7 @@ public:
     explicit E2eRig(int com) : com(com) {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         qputenv("XDG_CACHE_HOME", config.filePath(QStringLiteral("cache")).toUtf8());
+        qputenv("XDG_DATA_HOME", config.filePath(QStringLiteral("data")).toUtf8());
     }
 
     // Members end in reverse order: the answerer, the window, the simulator,
@@ -110,6 +111,7 @@ public:
     void startProgram(QProcess& program, const QProcessEnvironment& extra = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), config.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.remove(QStringLiteral("TQ820_SCREENSHOT_FILE"));
         env.insert(extra);

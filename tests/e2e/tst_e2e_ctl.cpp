@@ -13,6 +13,7 @@
 #include "recording/RecordLine.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -80,6 +81,7 @@ public:
     void start(QProcess& ctl, const QStringList& arguments) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), file(QStringLiteral("data")));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         ctl.setProcessEnvironment(env);
@@ -175,6 +177,9 @@ void TestE2eCtl::subcommands_data() {
                QCOMPARE(
                    contents(rig.file(QStringLiteral("pamięć.CSV"))),
                    QByteArray::fromStdString(MemoryExport::allLines(simulatorRecords(), true)));
+               // The history is on by default and took the records too.
+               QVERIFY(QFileInfo(rig.file(QStringLiteral("data/Velmor/TQ820/historia.sqlite")))
+                           .size() > 0);
            });
     QTest::newRow("download-xlsx")
         << none << QStringList{"download", "-o", "%config/pamięć.xlsx", "--port", "%port"} << 0
@@ -338,6 +343,7 @@ void TestE2eCtl::readerThatGoesAwayEndsQuietly() {
     QProcess shell;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), rig.config.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), rig.file(QStringLiteral("data")));
     shell.setProcessEnvironment(env);
     shell.start(
         QStringLiteral("bash"),

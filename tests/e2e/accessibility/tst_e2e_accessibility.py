@@ -168,6 +168,7 @@ class AccessibilityTest(unittest.TestCase):
         pyatspi.Registry.getDesktop(0)
         env = dict(os.environ, XDG_CONFIG_HOME=config,
                    XDG_CACHE_HOME=os.path.join(self.work, "cache"),
+                   XDG_DATA_HOME=os.path.join(self.work, "data"),
                    QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         env.pop("TQ820_SCREENSHOT_FILE", None)
         self.program = subprocess.Popen([ARGS.program], env=env,

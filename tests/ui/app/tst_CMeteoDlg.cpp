@@ -113,9 +113,11 @@ private:
 
 void TestCMeteoDlg::initTestCase() {
     QVERIFY(home.isValid());
-    // Private configuration and cache folders: no real port or setting is touched.
+    // Private configuration, cache and data folders: no real port, setting or
+    // history is touched.
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
 }
 
 void TestCMeteoDlg::cleanup() {
@@ -254,13 +256,16 @@ void TestCMeteoDlg::windowOpensAtStoredRectangle() {
 void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("items");
-    QTest::newRow("Program") << "Program" << QStringList{"Odinstaluj", "Zamknij"};
+    QTest::newRow("Program") << "Program"
+                             << QStringList{QStringLiteral("Importuj plik rejestracji…"),
+                                            "Odinstaluj", "Zamknij"};
     // "Wykresy" after a separator (an action without text).
     QTest::newRow("Widok") << "Widok"
                            << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu", "",
                                           "Wykresy"};
     QTest::newRow("Ustawienia") << "Ustawienia"
-                                << QStringList{"Port szeregowy", "Rejestracja do pliku"};
+                                << QStringList{"Port szeregowy", "Rejestracja do pliku",
+                                               QStringLiteral("Historia pomiarów")};
     QTest::newRow("Panel") << "Panel"
                            << QStringList{"Informacje o panelu", "Data i czas", "Reset",
                                           QStringLiteral("Tryb oszczędzania energii")};
@@ -306,6 +311,8 @@ void TestCMeteoDlg::menuItemsOpenTheirDialogs_data() {
     QTest::newRow("Port szeregowy") << "actionPort" << QStringList{} << "Port szeregowy";
     QTest::newRow("Rejestracja do pliku")
         << "actionRecording" << QStringList{} << "Rejestruj do pliku";
+    QTest::newRow("Historia pomiarów")
+        << "actionHistory" << QStringList{} << QStringLiteral("Historia pomiarów");
     QTest::newRow("O programie") << "actionAbout" << QStringList{} << "O programie";
     QTest::newRow("Odinstaluj: question and message")
         << "actionUninstall" << QStringList{"yesButton"}

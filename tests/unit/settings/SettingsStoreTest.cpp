@@ -28,10 +28,10 @@ std::vector<std::string> expectedWriteOrder() {
             names.push_back(std::string(stem) + q);
         }
     }
-    for (const char* name :
-         {"PORT_NR", "WINDOW_TOP", "WINDOW_BOTTOM", "WINDOW_LEFT", "WINDOW_RIGHT", "FILE_NAME",
-          "FILE_LOG", "FILE_CSV", "FILE_INTERVAL", "FILE_TEMP", "FILE_RH", "FILE_PRESS",
-          "FILE_SPEED", "FILE_ORIENT", "TOPMOST"}) {
+    for (const char* name : {"PORT_NR", "WINDOW_TOP", "WINDOW_BOTTOM", "WINDOW_LEFT",
+                             "WINDOW_RIGHT", "FILE_NAME", "FILE_LOG", "FILE_CSV", "FILE_INTERVAL",
+                             "FILE_TEMP", "FILE_RH", "FILE_PRESS", "FILE_SPEED", "FILE_ORIENT",
+                             "TOPMOST", "HISTORY_ON", "HISTORY_RAW_HOURS", "HISTORY_FILE"}) {
         names.push_back(name);
     }
     return names;
@@ -45,7 +45,8 @@ std::int32_t storedNumber(const MemoryRegistryStore& store, const std::string& n
                                      (static_cast<std::uint32_t>(v.data[3]) << 24));
 }
 
-TEST(SettingsStore, FirstStartCreatesTheKeyKeepsDefaultsAndWritesAll45Values) {
+// The 45 values of the window program and the history's three.
+TEST(SettingsStore, FirstStartCreatesTheKeyKeepsDefaultsAndWritesAll48Values) {
     MemoryRegistryStore store;
     AppSettings settings;
     auto styles = defaultStyles();
@@ -59,12 +60,14 @@ TEST(SettingsStore, FirstStartCreatesTheKeyKeepsDefaultsAndWritesAll45Values) {
 
     saveSettings(store, settings, styles, 1920, 1080);
     EXPECT_EQ(store.writeLog(), expectedWriteOrder());
-    EXPECT_EQ(store.key(kKey)->size(), 45u);
+    EXPECT_EQ(store.key(kKey)->size(), 48u);
     EXPECT_EQ(storedNumber(store, "BACKGROUND_ORIENT"), 0xD0D0A4);
     EXPECT_EQ(storedNumber(store, "TEXT_SPEED"), 0x3C3C1E);
     EXPECT_EQ(storedNumber(store, "FONT_HEIGHT_RH"), 60);
     EXPECT_EQ(storedNumber(store, "FILE_INTERVAL"), 1);
     EXPECT_EQ(storedNumber(store, "WINDOW_RIGHT"), 700);
+    EXPECT_EQ(storedNumber(store, "HISTORY_ON"), 1);
+    EXPECT_EQ(storedNumber(store, "HISTORY_RAW_HOURS"), 48);
     const auto& face = store.key(kKey)->at("FONT_NAME_PRESS");
     EXPECT_EQ(face.type, RegistryStore::kTypeString);
     EXPECT_EQ(std::string(face.data.begin(), face.data.end()), std::string("Arial", 6));
@@ -154,7 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"FILE_INTERVAL", number(-3)}, MissingCase{"FILE_INTERVAL", number(86400)},
         // A window without width or height could not be seen.
         MissingCase{"WINDOW_RIGHT", number(100)}, MissingCase{"WINDOW_RIGHT", number(50)},
-        MissingCase{"WINDOW_BOTTOM", number(100)}, MissingCase{"WINDOW_TOP", number(900)}));
+        MissingCase{"WINDOW_BOTTOM", number(100)}, MissingCase{"WINDOW_TOP", number(900)},
+        // Raw readings are kept for an hour at least and a leap year at most.
+        MissingCase{"HISTORY_RAW_HOURS", number(0)},
+        MissingCase{"HISTORY_RAW_HOURS", number(8785)}));
 
 TEST(SettingsStore, LongestValidTextsAndLimitsAreAccepted) {
     MemoryRegistryStore store;
@@ -294,7 +300,7 @@ TEST(SettingsStore, AFailedWriteDoesNotStopTheOthers) {
     loadSettings(store, settings, styles);
     store.failingWrites = {"FONT_NAME_TEMP", "PORT_NR"};
     saveSettings(store, settings, styles, 1920, 1080);
-    EXPECT_EQ(store.key(kKey)->size(), 43u);
+    EXPECT_EQ(store.key(kKey)->size(), 46u);
     EXPECT_EQ(storedNumber(store, "TOPMOST"), 0);
 }
 
