@@ -33,7 +33,7 @@ struct Band {
 struct ChartRow {
     std::int64_t utc = 0;         // seconds since 1970, the start of the row's time
     std::int32_t offset = 0;      // local offset from UTC in force, seconds east
-    std::int32_t seconds = 1;     // how long it covers: 1, 60, or 0 for a panel record
+    std::int32_t seconds = 1;     // how long it covers: 1, 60, 86400, or 0 for a panel record
     std::array<Band, 5> values{}; // by quantityIndex
 
     const Band& operator[](Quantity q) const {

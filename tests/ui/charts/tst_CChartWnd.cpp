@@ -5,6 +5,8 @@
 #include "WindowTestSupport.h"
 #include "charts/CChartWnd.h"
 #include "charts/ChartTableModel.h"
+#include "charts/HistoryChartSource.h"
+#include "history/HistoryDatabase.h"
 #include "text/Cp1250.h"
 
 #include <QDateTime>
@@ -250,6 +252,71 @@ private slots:
                  QStringLiteral("Początek zakresu musi być wcześniej niż jego koniec."));
         QCOMPARE(w.wnd->view(), (TimeSpan{kNow - 3 * 86400, kNow - 3 * 86400 + 6 * 3600}));
         QCOMPARE(w.wnd->range(), ChartRange::Custom);
+    }
+
+    // The history file as the program keeps it: its seconds, minutes, day
+    // summaries and panel records; none yet is no failure, a damaged one is.
+    void readsTheHistoryFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("historia.sqlite"));
+        auto source = std::make_shared<HistoryChartSource>();
+        source->setPath(path);
+        CChartWnd wnd(source);
+        wnd.setClock([] { return kNow; });
+        wnd.show();
+        QSignalSpy loaded(&wnd, &CChartWnd::loaded);
+        wnd.showRange(ChartRange::LastHour);
+        QVERIFY(loaded.wait(10000));
+        QVERIFY(wnd.findChild<QLabel*>(QStringLiteral("chartMessage"))->text().startsWith("Brak"));
+
+        HistoryDatabase db;
+        QVERIFY(db.open(path, HistoryDatabase::Mode::Write));
+        std::vector<RawRow> seconds;
+        const std::int64_t start = kNow - 600;
+        for (std::int64_t t = start; t < start + 180; ++t) {
+            seconds.push_back({t, 0, {static_cast<std::int32_t>(t - start), 500, {}, 30, 900}});
+        }
+        const std::int64_t minutes[] = {start, start + 60, start + 120};
+        QVERIFY(db.write(seconds, minutes, 0));
+        int added = 0;
+        QVERIFY(db.addPanelRecords({{PanelRecordRow{start + 300, 0, {215, {}, {}, {}, {}}}}},
+                                   kNow, added));
+        db.close();
+
+        wnd.showRange(ChartRange::Day);
+        QVERIFY(loaded.wait(10000));
+        QCOMPARE(wnd.rows().size(), std::size_t{3});
+        QCOMPARE(wnd.rows()[1].utc, start + 60);
+        QCOMPARE(wnd.rows()[1][Quantity::TEMP].max, 11.9F);
+        wnd.showRange(ChartRange::LastHour);
+        QVERIFY(loaded.wait(10000));
+        QCOMPARE(wnd.rows().size(), std::size_t{180});
+        wnd.setCursor(static_cast<double>(start + 100));
+        QVERIFY2(wnd.readout().contains(QStringLiteral("temperatura 10.0 °C")),
+                 qPrintable(wnd.readout()));
+        int recordDots = 0;
+        for (int i = 0; i < wnd.plot()->graphCount(); ++i) {
+            if (wnd.plot()->graph(i)->name() == QStringLiteral("Rekordy pamięci panelu")) {
+                recordDots += wnd.plot()->graph(i)->dataCount();
+            }
+        }
+        QCOMPARE(recordDots, 1); // the temperature of the one record
+        const QList<QStringList> days = modelRows(wnd.daySummary()->model());
+        QCOMPARE(days.size(), 1);
+        QCOMPARE(days[0].mid(0, 6), (QStringList{QStringLiteral("09.06.2026"), "0.0", "11:50",
+                                                  "17.9", "11:52", "9.0"}));
+
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(QByteArray(4096, 'x'));
+        damaged.close();
+        wnd.showRange(ChartRange::Week);
+        QVERIFY(loaded.wait(10000));
+        QVERIFY(wnd.rows().empty());
+        QVERIFY2(wnd.findChild<QLabel*>(QStringLiteral("chartMessage"))
+                     ->text()
+                     .startsWith(QStringLiteral("Historia pomiarów jest niedostępna: ")),
+                 qPrintable(wnd.findChild<QLabel*>(QStringLiteral("chartMessage"))->text()));
     }
 
     // Bad input: nothing, a broken history, a range in the future, ten years,
