@@ -157,8 +157,10 @@ void CMeteoDlg::createMenus() {
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
     addAction(options, "Rejestracja do pliku", "actionRecording",
               [this] { recorder.configureRecording(); });
-    addAction(options, "Historia pomiarów", "actionHistory",
-              [this] { historyCommands.settingsDialog(); });
+    addAction(options, "Historia pomiarów", "actionHistory", [this] {
+        historyCommands.settingsDialog();
+        chartSource->setPath(history.path());
+    });
 
     QMenu* panel = addMenu(QStringLiteral("Pa&nel"), "menuPanel");
     addAction(panel, "Informacje o panelu", "actionPanelInfo", [this] { panelAdmin.panelInfo(); });
@@ -223,6 +225,7 @@ void CMeteoDlg::initialise() {
 
     // Before the first reading arrives.
     historyCommands.start();
+    chartSource->setPath(history.path());
     panelLink.start();
     recorder.resumeRecordingAtStartup();
 }
@@ -380,6 +383,7 @@ void CMeteoDlg::onReading(const Reading& reading) {
 }
 
 void CMeteoDlg::showCharts(std::optional<TimeSpan> span) {
+    chartSource->setPath(history.path());
     if (chartWnd == nullptr) {
         chartWnd = std::make_unique<CChartWnd>(chartSource);
         chartWnd->setWindowIcon(windowIcon());

@@ -5,6 +5,7 @@
 #include "app/PortOwner.h"
 #include "app/WindowSizeTracker.h"
 #include "charts/ChartRange.h"
+#include "charts/HistoryChartSource.h"
 #include "display/TileStyle.h"
 #include "history/MeasurementHistory.h"
 #include "link/CComPort.h"
@@ -66,9 +67,6 @@ public:
     // remembered range, or on `span` when given.
     void showCharts(std::optional<TimeSpan> span = std::nullopt);
     CChartWnd* chartWindow() const { return chartWnd.get(); }
-    // Where the chart window reads the history from; none: it shows the
-    // readings since it opened.
-    void setChartSource(std::shared_ptr<ChartSource> source) { chartSource = std::move(source); }
 
     // PortOwner: the port is the link's.
     QWidget* dialogParent() override { return this; }
@@ -123,7 +121,8 @@ private:
     LiveRecorder recorder;
     MeasurementHistory history;
     HistoryCommands historyCommands{history, appSettings, this};
-    std::shared_ptr<ChartSource> chartSource;
+    // The chart window reads the file of the running history.
+    std::shared_ptr<HistoryChartSource> chartSource = std::make_shared<HistoryChartSource>();
     // A top-level window of its own, so that the memory dialog, modal to
     // this window, does not block it.
     std::unique_ptr<CChartWnd> chartWnd;

@@ -6,7 +6,9 @@
 #include "charts/ChartTable.h"
 #include "charts/ChartTableModel.h"
 #include "charts/ChartThinning.h"
-#include "recording/MemoryRecordTime.h"
+#include "charts/HistoryChartRows.h"
+#include "history/PanelRecords.h"
+#include "history/QtZoneRules.h"
 #include "recording/Workbook.h"
 #include "text/Cp1250.h"
 #include "widgets/DateTimeConversion.h"
@@ -564,15 +566,13 @@ void CChartWnd::showPanelRecords(std::vector<ChartRow> records) {
 
 std::vector<ChartRow> CChartWnd::rowsOfMemory(const std::vector<MemoryRecord>& records,
                                               const DateTimeRecord& downloadedAt) {
+    // The times the history gives the same records when it stores them.
+    const LocalDateTime download{downloadedAt.year, downloadedAt.month,  downloadedAt.day,
+                                 downloadedAt.hour, downloadedAt.minute, downloadedAt.second};
+    const QtZoneRules zone;
     std::vector<ChartRow> rows;
-    rows.reserve(records.size());
-    for (const MemoryRecord& r : records) {
-        const auto t = memoryRecordTime(r.timeText, downloadedAt);
-        if (!t) {
-            continue;
-        }
-        const QDateTime local(QDate(t->year, t->month, t->day), QTime(t->hour, t->minute));
-        rows.push_back(panelRecordRow(r, local.toSecsSinceEpoch(), local.offsetFromUtc()));
+    for (const PanelRecordRow& r : panelRecordRows(records, download, zone).rows) {
+        rows.push_back(chartRowOf(r));
     }
     return rows;
 }

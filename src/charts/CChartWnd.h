@@ -61,7 +61,7 @@ public:
     // Records just downloaded from the panel's memory, drawn as points and
     // shown over their range.
     void showPanelRecords(std::vector<ChartRow> records);
-    // The memory dialog's records at their local times (MemoryRecordTime).
+    // The memory dialog's records at the times the history gives them.
     static std::vector<ChartRow> rowsOfMemory(const std::vector<MemoryRecord>& records,
                                               const DateTimeRecord& downloadedAt);
 

@@ -1,7 +1,6 @@
 #include "charts/ChartSheet.h"
 
 #include "charts/ChartTable.h"
-#include "recording/MemoryValueText.h"
 
 #include <cmath>
 
@@ -33,25 +32,4 @@ Workbook::Sheet chartSheet(std::span<const ChartRow> rows,
         sheet.rows.push_back(std::move(cells));
     }
     return sheet;
-}
-
-ChartRow panelRecordRow(const MemoryRecord& record, std::int64_t utc, std::int32_t offset) {
-    ChartRow row;
-    row.utc = utc;
-    row.offset = offset;
-    row.seconds = 0;
-    const auto set = [&row](Quantity q, bool held, MemoryQuantity m, int raw, double scale) {
-        if (held && memorySpecialText(m, raw).empty()) {
-            row[q] = Band::of(raw / scale);
-        }
-    };
-    set(Quantity::TEMP, record.hasTemperature(), MemoryQuantity::Temperature,
-        record.temperatureTenths, 10.0);
-    set(Quantity::RH, record.hasTemperature(), MemoryQuantity::Humidity, record.humidityTenths,
-        10.0);
-    set(Quantity::PRESS, record.hasPressureValue(), MemoryQuantity::Pressure, record.pressureTenths,
-        10.0);
-    set(Quantity::SPEED, record.hasWind, MemoryQuantity::Speed, record.speedTenths, 10.0);
-    set(Quantity::ORIENT, record.hasWind, MemoryQuantity::Direction, record.directionDegrees, 1.0);
-    return row;
 }

@@ -13,7 +13,9 @@ Band bandOf(const StoredValue& min, const StoredValue& mean, const StoredValue& 
     if (!mean) {
         return {};
     }
-    const auto f = [&mean](const StoredValue& v) { return static_cast<float>(units(v ? v : mean)); };
+    const auto f = [&mean](const StoredValue& v) {
+        return static_cast<float>(units(v ? v : mean));
+    };
     return {f(min), f(mean), f(max)};
 }
 

@@ -23,16 +23,14 @@ bool openHistory(HistoryDatabase& db, const QString& path, std::string& error) {
     return true;
 }
 
-template <typename Result>
-void noteFailure(const HistoryDatabase& db, Result& result) {
+template <typename Result> void noteFailure(const HistoryDatabase& db, Result& result) {
     if (db.lastFailure().code != 0 || !db.lastFailure().text.isEmpty()) {
         result.error =
             historyFailureCause(db.lastFailure().code, db.lastFailure().text.toStdString());
     }
 }
 
-template <typename Row>
-std::vector<ChartRow> chartRows(const std::vector<Row>& rows) {
+template <typename Row> std::vector<ChartRow> chartRows(const std::vector<Row>& rows) {
     std::vector<ChartRow> out;
     out.reserve(rows.size());
     for (const Row& r : rows) {

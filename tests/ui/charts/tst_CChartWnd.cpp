@@ -279,8 +279,8 @@ private slots:
         const std::int64_t minutes[] = {start, start + 60, start + 120};
         QVERIFY(db.write(seconds, minutes, 0));
         int added = 0;
-        QVERIFY(db.addPanelRecords({{PanelRecordRow{start + 300, 0, {215, {}, {}, {}, {}}}}},
-                                   kNow, added));
+        QVERIFY(db.addPanelRecords({{PanelRecordRow{start + 300, 0, {215, {}, {}, {}, {}}}}}, kNow,
+                                   added));
         db.close();
 
         wnd.showRange(ChartRange::Day);
@@ -304,7 +304,7 @@ private slots:
         const QList<QStringList> days = modelRows(wnd.daySummary()->model());
         QCOMPARE(days.size(), 1);
         QCOMPARE(days[0].mid(0, 6), (QStringList{QStringLiteral("09.06.2026"), "0.0", "11:50",
-                                                  "17.9", "11:52", "9.0"}));
+                                                 "17.9", "11:52", "9.0"}));
 
         QFile damaged(path);
         QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));

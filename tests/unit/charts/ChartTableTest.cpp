@@ -50,16 +50,4 @@ TEST(ChartSheet, NumbersDateTimesAndEmptyCells) {
     EXPECT_EQ(std::get<double>(cells[7]), 10.6); // the dew point, rounded to tenths
 }
 
-TEST(ChartSheet, PanelRecordsLeaveSpecialCodesUnknown) {
-    MemoryRecord m;
-    m.hasTempHum = true;
-    m.temperatureTenths = 215;
-    m.humidityTenths = 1021; // "Błąd kalibracji"
-    const ChartRow row = panelRecordRow(m, 1000, 3600);
-    EXPECT_EQ(row.seconds, 0);
-    EXPECT_FLOAT_EQ(row[Quantity::TEMP].mean, 21.5F);
-    EXPECT_FALSE(row[Quantity::RH].known());
-    EXPECT_FALSE(row[Quantity::PRESS].known());
-}
-
 } // namespace
