@@ -7,6 +7,7 @@
 #include "history/QtZoneRules.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -39,6 +40,27 @@ template <typename Row> std::vector<ChartRow> chartRows(const std::vector<Row>& 
     return out;
 }
 
+// A long range a few days at a time: a year of the history's rows at once
+// would be a hundred megabytes, grown by copying, only to be converted and
+// dropped. Stops at the first failed read (see noteFailure).
+template <typename Read>
+std::vector<ChartRow> chartRowsInSteps(const HistoryDatabase& db, std::int64_t from,
+                                       std::int64_t to, std::int64_t rowSeconds, Read read) {
+    std::vector<ChartRow> out;
+    const std::int64_t expected = (to - from) / rowSeconds + 1;
+    out.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(expected, 0, 1 << 20)));
+    const std::int64_t step = 4096 * rowSeconds;
+    for (std::int64_t t = from; t < to; t += step) {
+        for (const auto& r : read(t, std::min(to, t + step))) {
+            out.push_back(chartRowOf(r));
+        }
+        if (db.lastFailure().code != 0 || !db.lastFailure().text.isEmpty()) {
+            break;
+        }
+    }
+    return out;
+}
+
 // The offset in force at the local midnight that starts `day`.
 std::int32_t offsetAtMidnight(const ZoneRules& zone, std::int32_t day) {
     const std::int64_t wall = std::int64_t{day} * 86400;
@@ -66,10 +88,13 @@ ChartSource::Rows HistoryChartSource::rows(std::int64_t from, std::int64_t to,
     }
     switch (resolution) {
     case Resolution::Raw:
-        result.rows = chartRows(db.rawRows(from, to));
+        result.rows = chartRowsInSteps(
+            db, from, to, 1, [&db](std::int64_t a, std::int64_t b) { return db.rawRows(a, b); });
         break;
     case Resolution::Minute:
-        result.rows = chartRows(db.minuteRows(from, to));
+        result.rows = chartRowsInSteps(db, from, to, 60, [&db](std::int64_t a, std::int64_t b) {
+            return db.minuteRows(a, b);
+        });
         break;
     case Resolution::Day: {
         const QtZoneRules zone;
