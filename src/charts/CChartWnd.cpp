@@ -581,9 +581,12 @@ void CChartWnd::onLiveTick() {
     if (!liveDirty_ || !isVisible()) {
         return;
     }
-    liveDirty_ = false;
+    const std::int64_t now = clock_();
+    // The plots change a pixel column at a time: they are drawn again once a
+    // column's time has passed (at most every 5 s), the readout every second.
+    const std::int64_t perColumn = std::clamp<std::int64_t>(view_.length() / plotColumns(), 1, 5);
+    const bool draw = now - lastLiveDraw_ >= perColumn || now < lastLiveDraw_;
     if (following_) {
-        const std::int64_t now = clock_();
         const TimeSpan moved{now - view_.length(), now};
         if (moved.to > view_.to) {
             if (!coveredBy(moved, loadedSpan_, loadedResolution_)) {
@@ -595,7 +598,13 @@ void CChartWnd::onLiveTick() {
             view_ = moved;
         }
     }
-    redraw();
+    if (draw) {
+        liveDirty_ = false;
+        lastLiveDraw_ = now;
+        redraw();
+    } else {
+        updateReadout();
+    }
     tableModel_->extendTo(rows_.size());
 }
 

@@ -137,6 +137,7 @@ private:
     std::vector<ChartRow> downloaded_; // records of the memory dialog
     double cursor_ = std::numeric_limits<double>::quiet_NaN();
     bool liveDirty_ = false;
+    std::int64_t lastLiveDraw_ = 0;
     QTimer liveTimer_;
     QTimer dayTimer_;
     QTimer reloadTimer_;
