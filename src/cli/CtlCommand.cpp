@@ -168,14 +168,7 @@ std::optional<DateTimeRecord> parseDateTime(std::string_view text) {
         second > 59) {
         return std::nullopt;
     }
-    DateTimeRecord t;
-    t.year = static_cast<std::uint16_t>(year);
-    t.month = static_cast<std::uint16_t>(month);
-    t.day = static_cast<std::uint16_t>(day);
-    t.hour = static_cast<std::uint16_t>(hour);
-    t.minute = static_cast<std::uint16_t>(minute);
-    t.second = static_cast<std::uint16_t>(second);
-    return t;
+    return DateTimeRecord::of(year, month, day, hour, minute, second);
 }
 
 std::optional<int> parseIntervalTime(std::string_view text) {

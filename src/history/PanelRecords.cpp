@@ -12,24 +12,14 @@ StoredValue measured(MemoryQuantity q, int value, int tenthsPerUnit) {
     return value * tenthsPerUnit;
 }
 
-DateTimeRecord asRecord(const LocalDateTime& t) {
-    DateTimeRecord r;
-    r.year = static_cast<std::uint16_t>(t.year);
-    r.month = static_cast<std::uint16_t>(t.month);
-    r.day = static_cast<std::uint16_t>(t.day);
-    r.hour = static_cast<std::uint16_t>(t.hour);
-    r.minute = static_cast<std::uint16_t>(t.minute);
-    return r;
-}
-
 } // namespace
 
 PanelRecordRows panelRecordRows(const std::vector<MemoryRecord>& records,
                                 const LocalDateTime& download, const ZoneRules& zone) {
     PanelRecordRows out;
     LocalTimeResolver resolver(zone);
-    const DateTimeRecord latest =
-        asRecord(wallTime(wallSeconds(download) + kPanelClockAheadSeconds));
+    const LocalDateTime w = wallTime(wallSeconds(download) + kPanelClockAheadSeconds);
+    const DateTimeRecord latest = DateTimeRecord::of(w.year, w.month, w.day, w.hour, w.minute);
     for (const MemoryRecord& r : records) {
         const std::optional<DateTimeRecord> t = memoryRecordTime(r.timeText, latest);
         if (!t) {

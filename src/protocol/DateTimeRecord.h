@@ -15,6 +15,19 @@ struct DateTimeRecord {
     std::uint16_t second = 0;
     std::uint16_t millisecond = 0;
 
+    // A date and time of day from checked fields; the day of week stays 0.
+    static constexpr DateTimeRecord of(int year, int month, int day, int hour, int minute,
+                                       int second = 0) {
+        DateTimeRecord t;
+        t.year = static_cast<std::uint16_t>(year);
+        t.month = static_cast<std::uint16_t>(month);
+        t.day = static_cast<std::uint16_t>(day);
+        t.hour = static_cast<std::uint16_t>(hour);
+        t.minute = static_cast<std::uint16_t>(minute);
+        t.second = static_cast<std::uint16_t>(second);
+        return t;
+    }
+
     friend bool operator==(const DateTimeRecord&, const DateTimeRecord&) = default;
 };
 

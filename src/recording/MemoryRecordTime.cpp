@@ -40,13 +40,7 @@ std::optional<DateTimeRecord> memoryRecordTime(std::string_view timeText,
         if (day > daysInMonth(year, month) || key(year, month, day, hour, minute) > limit) {
             continue;
         }
-        DateTimeRecord t;
-        t.year = static_cast<std::uint16_t>(year);
-        t.month = static_cast<std::uint16_t>(month);
-        t.day = static_cast<std::uint16_t>(day);
-        t.hour = static_cast<std::uint16_t>(hour);
-        t.minute = static_cast<std::uint16_t>(minute);
-        return t;
+        return DateTimeRecord::of(year, month, day, hour, minute);
     }
     return std::nullopt;
 }

@@ -6,14 +6,8 @@
 
 namespace {
 
-DateTimeRecord at(int year, int month, int day, int hour, int minute) {
-    DateTimeRecord t;
-    t.year = static_cast<std::uint16_t>(year);
-    t.month = static_cast<std::uint16_t>(month);
-    t.day = static_cast<std::uint16_t>(day);
-    t.hour = static_cast<std::uint16_t>(hour);
-    t.minute = static_cast<std::uint16_t>(minute);
-    return t;
+constexpr DateTimeRecord at(int year, int month, int day, int hour, int minute) {
+    return DateTimeRecord::of(year, month, day, hour, minute);
 }
 
 struct YearCase {
