@@ -55,6 +55,7 @@ void PanelAdmin::recordingSettings() {
 void PanelAdmin::memoryRead() {
     if (!memoryDlg) {
         memoryDlg = std::make_unique<CMemoryDlg>(engine.memoryDownload(), window);
+        memoryDlg->setChartHandler(memoryChartHandler);
         QObject::connect(memoryDlg.get(), &CMemoryDlg::recordsDecoded, memoryDlg.get(),
                          [this](const std::vector<MemoryRecord>& records) {
                              if (memoryRecordsHandler) {
@@ -72,4 +73,11 @@ void PanelAdmin::reset() {
 
 void PanelAdmin::erase() {
     engine.requestErase();
+}
+
+void PanelAdmin::setMemoryChartHandler(MemoryChartHandler handler) {
+    memoryChartHandler = std::move(handler);
+    if (memoryDlg) {
+        memoryDlg->setChartHandler(memoryChartHandler);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/DateTimeRecord.h"
 #include "protocol/MemoryRecord.h"
 
 #include <functional>
@@ -38,6 +39,10 @@ public:
     void reset();
     void erase();
 
+    // What the memory dialog's "Wykres" does with the downloaded records.
+    using MemoryChartHandler =
+        std::function<void(const std::vector<MemoryRecord>&, const DateTimeRecord&)>;
+    void setMemoryChartHandler(MemoryChartHandler handler);
     // Who takes the records of each download that ends in a list (the history).
     void onMemoryRecords(std::function<void(const std::vector<MemoryRecord>&)> handler) {
         memoryRecordsHandler = std::move(handler);
@@ -52,5 +57,6 @@ private:
     std::unique_ptr<CPowerSaveDlg> powerSaveDlg;
     std::unique_ptr<CRecordingDlg> recordingDlg;
     std::unique_ptr<CMemoryDlg> memoryDlg;
+    MemoryChartHandler memoryChartHandler;
     std::function<void(const std::vector<MemoryRecord>&)> memoryRecordsHandler;
 };

@@ -3,6 +3,8 @@
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
 #include "app/WindowLayout.h"
+#include "charts/CChartWnd.h"
+#include "charts/TileDetails.h"
 #include "display/CColorsDlg.h"
 #include "display/CFontsDlg.h"
 #include "display/CValueTile.h"
@@ -13,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -91,6 +94,19 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
                     answer(yes);
                 }
             });
+    connect(&panelLink, &PanelLink::readingArrived, this, &CMeteoDlg::onReading);
+    connect(&panelLink, &PanelLink::linkChanged, this, [this](bool up) {
+        if (!up) {
+            for (Quantity q : kAllQuantities) {
+                tile(q)->setDetails({});
+            }
+        }
+    });
+    panelAdmin.setMemoryChartHandler(
+        [this](const std::vector<MemoryRecord>& records, const DateTimeRecord& downloadedAt) {
+            showCharts();
+            chartWnd->showPanelRecords(CChartWnd::rowsOfMemory(records, downloadedAt));
+        });
     connect(&recorder, &LiveRecorder::recordingChanged, this,
             [this] { panelLink.setRecordingInterval(recorder.intervalWhileRecording()); });
     connect(&panelLink, &PanelLink::readingArrived, &history, &MeasurementHistory::addReading);
@@ -134,13 +150,17 @@ void CMeteoDlg::createMenus() {
         addAction(view, "Zawsze na wierzchu", "actionTopmost", [this] { toggleTopmost(); });
     // The check mark follows `topmost` (toggleTopmost sets it), not the click.
     topmostAction->setCheckable(true);
+    view->addSeparator();
+    addAction(view, "Wykresy", "actionCharts", [this] { showCharts(); });
 
     QMenu* options = addMenu(QStringLiteral("&Ustawienia"), "menuSettings");
     addAction(options, "Port szeregowy", "actionPort", [this] { choosePort(*this); });
     addAction(options, "Rejestracja do pliku", "actionRecording",
               [this] { recorder.configureRecording(); });
-    addAction(options, "Historia pomiarów", "actionHistory",
-              [this] { historyCommands.settingsDialog(); });
+    addAction(options, "Historia pomiarów", "actionHistory", [this] {
+        historyCommands.settingsDialog();
+        chartSource->setPath(history.path());
+    });
 
     QMenu* panel = addMenu(QStringLiteral("Pa&nel"), "menuPanel");
     addAction(panel, "Informacje o panelu", "actionPanelInfo", [this] { panelAdmin.panelInfo(); });
@@ -205,6 +225,7 @@ void CMeteoDlg::initialise() {
 
     // Before the first reading arrives.
     historyCommands.start();
+    chartSource->setPath(history.path());
     panelLink.start();
     recorder.resumeRecordingAtStartup();
 }
@@ -347,10 +368,75 @@ void CMeteoDlg::applyStatus(const StatusUpdate& update) {
     }
 }
 
+void CMeteoDlg::onReading(const Reading& reading) {
+    const TileDetails details = tileDetails(reading);
+    for (Quantity q : kAllQuantities) {
+        QStringList lines;
+        for (const std::string& line : details[quantityIndex(q)]) {
+            lines << QString::fromStdString(line);
+        }
+        tile(q)->setDetails(lines);
+    }
+    if (chartWnd != nullptr) {
+        chartWnd->addReading(reading);
+    }
+}
+
+void CMeteoDlg::showCharts(std::optional<TimeSpan> span) {
+    chartSource->setPath(history.path());
+    if (chartWnd == nullptr) {
+        chartWnd = std::make_unique<CChartWnd>(chartSource);
+        chartWnd->setWindowIcon(windowIcon());
+        const WindowRect& r = appSettings.chartRect;
+        const QRect rect(r.left, r.top, r.width(), r.height());
+        // A place on no screen (a monitor gone since) gives way to the
+        // window's default place on the main window's screen.
+        if (QGuiApplication::screenAt(rect.center()) != nullptr) {
+            chartWnd->setGeometry(rect);
+        } else {
+            chartWnd->resize(rect.size().boundedTo(screen()->availableSize()));
+        }
+        connect(chartWnd.get(), &CChartWnd::closed, this, &CMeteoDlg::storeChartSettings);
+    }
+    std::array<Colour, 5> text{};
+    std::array<Colour, 5> background{};
+    for (Quantity q : kAllQuantities) {
+        text[quantityIndex(q)] = tile(q)->textColour();
+        background[quantityIndex(q)] = tile(q)->backgroundColour();
+    }
+    chartWnd->setColours(text, background);
+    const bool wasOpen = chartWnd->isVisible();
+    chartWnd->show();
+    chartWnd->raise();
+    chartWnd->activateWindow();
+    if (span) {
+        chartWnd->showSpan(*span);
+    } else if (wasOpen) {
+        return;
+    } else if (appSettings.chartRange == static_cast<int>(ChartRange::Custom)) {
+        chartWnd->showSpan({appSettings.chartFrom, appSettings.chartTo});
+    } else {
+        chartWnd->showRange(static_cast<ChartRange>(appSettings.chartRange));
+    }
+}
+
+void CMeteoDlg::storeChartSettings() {
+    if (chartWnd == nullptr) {
+        return;
+    }
+    appSettings.chartRect = toWindowRect(chartWnd->geometry());
+    appSettings.chartRange = static_cast<int>(chartWnd->range());
+    appSettings.chartFrom = chartWnd->view().from;
+    appSettings.chartTo = chartWnd->view().to;
+}
+
 void CMeteoDlg::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (!event->isAccepted()) {
         return;
+    }
+    if (chartWnd != nullptr && chartWnd->isVisible()) {
+        chartWnd->close();
     }
     panelLink.stop();
     recorder.shutDown();

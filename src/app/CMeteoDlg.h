@@ -4,6 +4,8 @@
 #include "app/HistoryCommands.h"
 #include "app/PortOwner.h"
 #include "app/WindowSizeTracker.h"
+#include "charts/ChartRange.h"
+#include "charts/HistoryChartSource.h"
 #include "display/TileStyle.h"
 #include "history/MeasurementHistory.h"
 #include "link/CComPort.h"
@@ -16,7 +18,9 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
+class CChartWnd;
 class CValueTile;
 class QAction;
 class QLineEdit;
@@ -59,6 +63,10 @@ public:
     // Commands of the menu, also reachable by their actions' object names.
     void toggleTopmost();
     void showAbout();
+    // "Wykresy": opens the chart window (once; later it is raised) on its
+    // remembered range, or on `span` when given.
+    void showCharts(std::optional<TimeSpan> span = std::nullopt);
+    CChartWnd* chartWindow() const { return chartWnd.get(); }
 
     // PortOwner: the port is the link's.
     QWidget* dialogParent() override { return this; }
@@ -94,6 +102,8 @@ private:
     void applyStatus(const StatusUpdate& update);
     // The status line's new text; focus goes back to the first tile.
     void showStatusText(const QString& text);
+    void onReading(const Reading& reading);
+    void storeChartSettings();
 
     AppSettings appSettings;
 
@@ -111,4 +121,9 @@ private:
     LiveRecorder recorder;
     MeasurementHistory history;
     HistoryCommands historyCommands{history, appSettings, this};
+    // The chart window reads the file of the running history.
+    std::shared_ptr<HistoryChartSource> chartSource = std::make_shared<HistoryChartSource>();
+    // A top-level window of its own, so that the memory dialog, modal to
+    // this window, does not block it.
+    std::unique_ptr<CChartWnd> chartWnd;
 };

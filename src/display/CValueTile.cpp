@@ -260,9 +260,28 @@ QString CValueTile::shownText() const {
     return blankPhase ? QString() : spokenReading();
 }
 
+void CValueTile::setDetails(const QStringList& lines) {
+    if (lines == detailLines) {
+        return;
+    }
+    detailLines = lines;
+    setToolTip(lines.join(QLatin1Char('\n')));
+    reportAccessibleChanges();
+}
+
+QString CValueTile::describedText() const {
+    const QString shown = shownText();
+    if (shown.isEmpty() || noData || detailLines.isEmpty()) {
+        return shown;
+    }
+    return shown + QStringLiteral(". ") + detailLines.join(QStringLiteral(". "));
+}
+
 void CValueTile::reportAccessibleChanges() {
     // A reader is told of a new reading, not of the blink phases.
-    const QString text = spokenReading();
+    const QString text = noData || detailLines.isEmpty()
+                             ? spokenReading()
+                             : spokenReading() + detailLines.join(QLatin1Char('\n'));
     const bool captionChanged = captionText != reportedCaption;
     const bool textChanged = text != reportedText;
     reportedCaption = captionText;

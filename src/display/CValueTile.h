@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -79,6 +80,12 @@ public:
     // What the value area shows right now, as one would read it aloud: empty
     // in the blank phase, the raised "2" written as "²".
     QString shownText() const;
+    // Lines added to the reading (the derived values): the tool tip, and what a
+    // screen reader hears after the reading. Left out while there is no data.
+    void setDetails(const QStringList& lines);
+    QStringList details() const { return detailLines; }
+    // The reading as shownText, followed by the details: the accessible description.
+    QString describedText() const;
     // Height of the caption band in pixels.
     int captionBandHeight() const;
 
@@ -108,4 +115,5 @@ private:
     int displayKindValue = 0;
     QString reportedCaption;
     QString reportedText;
+    QStringList detailLines;
 };

@@ -15,6 +15,7 @@ QString CValueTileAccessible::text(QAccessible::Text t) const {
         return widget()->accessibleName().isEmpty() ? tile()->caption()
                                                     : widget()->accessibleName();
     case QAccessible::Description:
+        return tile()->describedText();
     case QAccessible::Value:
         return tile()->shownText();
     default:

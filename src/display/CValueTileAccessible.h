@@ -8,7 +8,8 @@ class QString;
 
 // What a screen reader learns of a value tile: its caption as the name and the
 // text the value area shows ("21.5 °C", "???", nothing in the blank phase of
-// blinking) as the description and the value.
+// blinking) as the value, and the same followed by the tile's details (the
+// derived values) as the description.
 class CValueTileAccessible : public QAccessibleWidget {
 public:
     explicit CValueTileAccessible(CValueTile* tile);

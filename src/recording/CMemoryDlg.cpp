@@ -2,8 +2,15 @@
 
 #include "recording/CSaveAsDlg.h"
 #include "recording/MemoryListModel.h"
+#include "recording/MemorySheet.h"
+#include "recording/Workbook.h"
+#include "widgets/DateTimeConversion.h"
 #include "widgets/PolishMessageBox.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -80,12 +87,27 @@ CMemoryDlg::CMemoryDlg(MemoryDownload& download, QWidget* parent)
     closeButton = new QPushButton(QStringLiteral("Zamknij"), this);
     closeButton->setObjectName(QStringLiteral("closeButton"));
     closeButton->setDefault(true);
+    // Beside "Zapisz jako": the records on the chart and as a workbook.
+    chartButton = new QPushButton(QStringLiteral("Wykres"), this);
+    chartButton->setObjectName(QStringLiteral("chartButton"));
+    chartButton->setAutoDefault(false);
+    sheetButton = new QPushButton(QStringLiteral("Arkusz…"), this);
+    sheetButton->setObjectName(QStringLiteral("sheetButton"));
+    sheetButton->setAutoDefault(false);
     connect(saveAsButton, &QPushButton::clicked, this, &CMemoryDlg::openSaveDialog);
+    connect(chartButton, &QPushButton::clicked, this, [this] {
+        if (chartHandler) {
+            chartHandler(decoded, downloadTime);
+        }
+    });
+    connect(sheetButton, &QPushButton::clicked, this, &CMemoryDlg::chooseSheetFile);
     connect(closeButton, &QPushButton::clicked, this, &CMemoryDlg::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(saveAsButton);
+    buttons->addWidget(chartButton);
+    buttons->addWidget(sheetButton);
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages, 1);
@@ -115,6 +137,8 @@ void CMemoryDlg::startReading() {
     progress->setValue(0);
     pages->setCurrentWidget(readingPage);
     saveAsButton->setEnabled(false);
+    chartButton->setEnabled(false);
+    sheetButton->setEnabled(false);
     closeButton->setEnabled(true);
     watchdogTimer.start();
     download.setObserver(this);
@@ -166,6 +190,8 @@ void CMemoryDlg::DecodeMemory() {
     }
     model->setRecords(nullptr);
     decoded = download.decode();
+    const QDateTime now = QDateTime::currentDateTime();
+    downloadTime = toDateTimeRecord(now.date(), now.time());
     showList();
     if (!decoded.empty()) {
         emit recordsDecoded(decoded);
@@ -186,6 +212,8 @@ void CMemoryDlg::showList() {
     model->setRecords(&decoded);
     pages->setCurrentWidget(list);
     saveAsButton->setEnabled(true);
+    chartButton->setEnabled(static_cast<bool>(chartHandler));
+    sheetButton->setEnabled(true);
     closeButton->setEnabled(true);
 }
 
@@ -221,4 +249,40 @@ void CMemoryDlg::onWatchdog() {
 void CMemoryDlg::openSaveDialog() {
     CSaveAsDlg dialog(decoded, this);
     dialog.exec();
+}
+
+void CMemoryDlg::setChartHandler(ChartHandler handler) {
+    chartHandler = std::move(handler);
+    chartButton->setEnabled(chartHandler && !isReading());
+}
+
+QString CMemoryDlg::saveSheet(const QString& path) const {
+    const std::string error =
+        Workbook::write(memorySheet(decoded, downloadTime), path.toStdString());
+    if (error.empty()) {
+        return {};
+    }
+    return QStringLiteral("Nie można zapisać pliku %1: %2")
+        .arg(QDir::toNativeSeparators(path), QString::fromStdString(error));
+}
+
+void CMemoryDlg::chooseSheetFile() {
+    QString filter = QStringLiteral("Skoroszyt Excel (*.xlsx)");
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz arkusz"), QString(),
+                                                filter, &filter, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".xlsx");
+    }
+    if (QFileInfo::exists(path) &&
+        !PolishMessageBox::ask(this, QStringLiteral("Plik %1 już istnieje.\nCzy go zastąpić?")
+                                         .arg(QDir::toNativeSeparators(path)))) {
+        return;
+    }
+    const QString error = saveSheet(path);
+    if (!error.isEmpty()) {
+        PolishMessageBox::inform(this, error, QMessageBox::Warning);
+    }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "protocol/DateTimeRecord.h"
 #include "protocol/MemoryDownload.h"
 #include "protocol/MemoryRecord.h"
 
 #include <QDialog>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 class MemoryListModel;
@@ -47,6 +49,19 @@ public:
 
     bool isReading() const;
     const std::vector<MemoryRecord>& records() const { return decoded; }
+    // The local time the records were decoded at: their year is the latest
+    // that puts them at or before it.
+    const DateTimeRecord& downloadedAt() const { return downloadTime; }
+
+    // "Wykres": shows the records in the chart window (its owner's). Without
+    // one the button stays disabled.
+    using ChartHandler =
+        std::function<void(const std::vector<MemoryRecord>&, const DateTimeRecord& downloadedAt)>;
+    void setChartHandler(ChartHandler handler);
+
+    // "Arkusz…" without the file chooser: the list as a workbook; an empty
+    // text on success, else the Polish reason.
+    QString saveSheet(const QString& path) const;
 
 signals:
     // A download ended and decoded into at least one record; the list shows them.
@@ -58,6 +73,8 @@ public slots:
     void reject() override;
     // "Zapisz jako".
     void openSaveDialog();
+    // "Arkusz…".
+    void chooseSheetFile();
 
 private:
     void onWatchdog();
@@ -66,6 +83,8 @@ private:
 
     MemoryDownload& download;
     std::vector<MemoryRecord> decoded;
+    DateTimeRecord downloadTime;
+    ChartHandler chartHandler;
     QTimer watchdogTimer;
 
     QStackedWidget* pages = nullptr;
@@ -75,5 +94,7 @@ private:
     QTreeView* list = nullptr;
     MemoryListModel* model = nullptr;
     QPushButton* saveAsButton = nullptr;
+    QPushButton* chartButton = nullptr;
+    QPushButton* sheetButton = nullptr;
     QPushButton* closeButton = nullptr;
 };

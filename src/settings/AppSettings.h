@@ -50,6 +50,12 @@ struct AppSettings {
     int recordSpeed = 1;
     int recordOrient = 1;
     int topmost = 0; // TOPMOST
+    // The "Wykresy" window: its rectangle, its range (0 the last hour .. 4 a
+    // year, 5 a range of its own from chartFrom to chartTo, seconds since 1970).
+    WindowRect chartRect{80, 80, 1080, 840}; // CHART_LEFT, CHART_TOP, CHART_RIGHT, CHART_BOTTOM
+    int chartRange = 1;                      // CHART_RANGE
+    long long chartFrom = 0;                 // CHART_FROM, a text
+    long long chartTo = 0;                   // CHART_TO, a text
     // The measurement history.
     int historyEnabled = 1;      // HISTORY_ON
     int historyRawHours = 48;    // HISTORY_RAW_HOURS: hours the raw readings are kept

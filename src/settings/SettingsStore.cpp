@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <limits>
 #include <string>
 #include <utility>
@@ -95,6 +96,37 @@ void saveTileStyle(RegistryStore& store, Quantity q, const TileStyle& style) {
     store.WriteDword(valueName("FONT_WEIGHT", q), style.font.weight);
 }
 
+// A whole number written as a text; anything else leaves the setting as it was.
+void readLongText(RegistryStore& store, const std::string& name, long long& setting) {
+    std::string text;
+    if (store.ReadText(name, text) == 0 || text.empty()) {
+        return;
+    }
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec == std::errc{} && end == text.data() + text.size()) {
+        setting = value;
+    }
+}
+
+void loadChartSettings(RegistryStore& store, AppSettings& settings) {
+    WindowRect rect = settings.chartRect;
+    readNumber(store, "CHART_LEFT", rect.left);
+    readNumber(store, "CHART_TOP", rect.top);
+    readNumber(store, "CHART_RIGHT", rect.right);
+    readNumber(store, "CHART_BOTTOM", rect.bottom);
+    if (rect.isSane()) {
+        settings.chartRect = rect;
+    }
+    int range = settings.chartRange;
+    readNumber(store, "CHART_RANGE", range);
+    if (range >= 0 && range <= 5) {
+        settings.chartRange = range;
+    }
+    readLongText(store, "CHART_FROM", settings.chartFrom);
+    readLongText(store, "CHART_TO", settings.chartTo);
+}
+
 } // namespace
 
 void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileStyle, 5>& styles) {
@@ -134,6 +166,7 @@ void loadSettings(RegistryStore& store, AppSettings& settings, std::array<TileSt
         readNumber(store, "FILE_SPEED", settings.recordSpeed);
         readNumber(store, "FILE_ORIENT", settings.recordOrient);
         readNumber(store, "TOPMOST", settings.topmost);
+        loadChartSettings(store, settings);
         readHistoryValues(store, settings);
         store.Close();
     } catch (...) {
@@ -195,6 +228,13 @@ void saveSettings(RegistryStore& store, AppSettings& settings,
         store.WriteDword("FILE_SPEED", settings.recordSpeed);
         store.WriteDword("FILE_ORIENT", settings.recordOrient);
         store.WriteDword("TOPMOST", settings.topmost);
+        store.WriteDword("CHART_LEFT", settings.chartRect.left);
+        store.WriteDword("CHART_TOP", settings.chartRect.top);
+        store.WriteDword("CHART_RIGHT", settings.chartRect.right);
+        store.WriteDword("CHART_BOTTOM", settings.chartRect.bottom);
+        store.WriteDword("CHART_RANGE", settings.chartRange);
+        store.WriteString("CHART_FROM", std::to_string(settings.chartFrom));
+        store.WriteString("CHART_TO", std::to_string(settings.chartTo));
         store.WriteDword("HISTORY_ON", settings.historyEnabled);
         store.WriteDword("HISTORY_RAW_HOURS", settings.historyRawHours);
         writeText(store, "HISTORY_FILE", settings.historyFileName);

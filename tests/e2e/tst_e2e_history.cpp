@@ -1,12 +1,13 @@
 // The measurement history of the real main window against tq820-sim: a short
 // run leaves one raw row a second with the panel's values (and none for the
-// quantity it does not measure) and minute rows that count them; the panel
-// memory downloaded twice is stored once; a recording file imported through
-// the menu is reported. Screenshots of "Historia pomiarów" and of the import's
-// message.
+// quantity it does not measure) and minute rows that count them; the chart
+// window shows what was kept before it opened; the panel memory downloaded
+// twice is stored once; a recording file imported through the menu is
+// reported. Screenshots of "Historia pomiarów" and of the import's message.
 
 #include "E2eRig.h"
 #include "FileChooserAnswer.h"
+#include "charts/CChartWnd.h"
 #include "history/HistoryDatabase.h"
 #include "history/MeasurementHistory.h"
 #include "history/PanelRecords.h"
@@ -87,6 +88,18 @@ void TestE2eHistory::aShortRunAMemoryDownloadedTwiceAndAnImport() {
         QCOMPARE(raw[i],
                  (RawRow{from + std::int64_t(i), offset, {-35, 810, std::nullopt, 42, 2250}}));
     }
+
+    // "Widok" -> "Wykresy" shows the seconds the history kept before it opened.
+    rig.window->findChild<QAction*>(QStringLiteral("actionCharts"))->trigger();
+    CChartWnd* charts = rig.window->chartWindow();
+    QSignalSpy loaded(charts, &CChartWnd::loaded);
+    charts->showRange(ChartRange::LastHour);
+    QVERIFY(loaded.wait(10000));
+    const auto kept = std::find_if(charts->rows().begin(), charts->rows().end(),
+                                   [from](const ChartRow& r) { return r.utc == from; });
+    QVERIFY(kept != charts->rows().end());
+    QCOMPARE(kept->values[slot(Quantity::TEMP)].mean, -3.5F);
+    charts->close();
 
     // The same memory twice: its records once.
     QSignalSpy merged(&history, &MeasurementHistory::panelRecordsStored);

@@ -439,8 +439,8 @@ void TestE2eWindow::terminationSignalSavesTheSettings() {
     QVERIFY(saved.contains(portStored ? QStringLiteral("\"WINDOW_LEFT\"=dword:00000078")
                                       : QStringLiteral("\"WINDOW_LEFT\"=dword:00000064")));
     QVERIFY(saved.contains(QStringLiteral("\"FILE_ORIENT\"=dword:00000001")));
-    // The window's 45 values and the history's three.
-    QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 48);
+    // The window's 45 values, the chart window's seven and the history's three.
+    QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 55);
 }
 
 void TestE2eWindow::terminationSignalEndsEveryStartUpDialog_data() {
@@ -486,8 +486,8 @@ void TestE2eWindow::terminationSignalEndsEveryStartUpDialog() {
     const QString saved = rig->readRegFile();
     QVERIFY2(saved.contains(QStringLiteral("\"PORT_NR\"=dword:00000007")), qPrintable(saved));
     QVERIFY(saved.contains(QStringLiteral("\"TOPMOST\"=dword:00000001")));
-    // The window's 45 values and the history's three.
-    QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 48);
+    // The window's 45 values, the chart window's seven and the history's three.
+    QCOMPARE(saved.count(QStringLiteral("=dword:")) + saved.count(QStringLiteral("=\"")), 55);
 }
 
 QTEST_MAIN(TestE2eWindow)

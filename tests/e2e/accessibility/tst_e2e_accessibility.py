@@ -9,6 +9,7 @@ Run inside a D-Bus session on an X server, as CTest does:
 
 import argparse
 from decimal import ROUND_DOWN, Decimal
+import math
 import os
 import re
 import shutil
@@ -54,6 +55,38 @@ def shown_as_tile(quantity, value, fmt):
         # Truncated toward zero to tenths, on the decimal value.
         value = float(Decimal(repr(value)).quantize(Decimal("0.1"), rounding=ROUND_DOWN))
     return fmt.format(value)
+
+
+BEAUFORT_NAMES = ["cisza", "powiew", "słaby wiatr", "łagodny wiatr", "umiarkowany wiatr",
+                  "dość silny wiatr", "silny wiatr", "bardzo silny wiatr", "sztorm", "silny sztorm",
+                  "bardzo silny sztorm", "gwałtowny sztorm", "huragan"]
+
+
+def derived(readings):
+    """The derived values of the readings, worked out here on their own: the
+    dew point (Magnus form, WMO-No. 8), the wind chill (JAG/TI 2001) and the
+    Beaufort number (WMO limits)."""
+    t, rh, v = readings["temperature"], readings["humidity"], readings["speed"]
+    gamma = math.log(rh / 100) + 17.62 * t / (243.12 + t)
+    dew = 243.12 * gamma / (17.62 - gamma)
+    kmh = v * 3.6
+    chill = t if t > 10 or kmh <= 4.8 else (
+        13.12 + 0.6215 * t - 11.37 * kmh ** 0.16 + 0.3965 * t * kmh ** 0.16)
+    limits = (0.3, 1.6, 3.4, 5.5, 8.0, 10.8, 13.9, 17.2, 20.8, 24.5, 28.5, 32.7)
+    force = sum(1 for limit in limits if round(v, 1) >= limit)
+    return {"dew": shown_as_tile("temperature", dew, "{:.1f} °C"),
+            "chill": shown_as_tile("temperature", chill, "{:.1f} °C"),
+            "force": force, "force_name": BEAUFORT_NAMES[force]}
+
+
+def described_tiles(readings, shown):
+    """What the tiles give as their descriptions: the reading, then the derived
+    values of the temperature and wind speed tiles."""
+    d = derived(readings)
+    described = dict(shown)
+    described["Temperatura"] += f". Punkt rosy: {d['dew']}. Temperatura odczuwalna: {d['chill']}"
+    described["Prędkość"] += f". Skala Beauforta: {d['force']} ({d['force_name']})"
+    return described
 
 
 class Simulator:
@@ -201,6 +234,10 @@ class AccessibilityTest(unittest.TestCase):
                     for caption, name, fmt in TILES}
         self.assertEqual(expected["Temperatura"], "-5.3 °C")
         self.assertEqual(expected["Kierunek"], "270 °")
+        expected = described_tiles(readings, expected)
+        self.assertEqual(expected["Temperatura"],
+                         "-5.3 °C. Punkt rosy: -15.3 °C. Temperatura odczuwalna: -10.2 °C")
+        self.assertEqual(expected["Prędkość"], "3.4 m/s. Skala Beauforta: 3 (łagodny wiatr)")
 
         def all_shown():
             return all(fresh(tiles[c]).description == text for c, text in expected.items())
@@ -262,6 +299,44 @@ class AccessibilityTest(unittest.TestCase):
         finally:
             pyatspi.Registry.deregisterEventListener(on_description,
                                                      "object:property-change:accessible-description")
+
+    def find(self, role, name=None, prefix=None):
+        for acc in descendants(fresh(self.app)):
+            if acc.getRole() != role:
+                continue
+            if (name is None or acc.name == name) and (prefix is None or acc.name.startswith(prefix)):
+                return acc
+        return None
+
+    def test_chart_readout_and_table_are_read(self):
+        self.tiles()
+        item = self.wait_for(lambda: self.find(pyatspi.ROLE_MENU_ITEM, "Wykresy"),
+                             "the menu item Wykresy")
+        action = item.queryAction()
+        action.doAction(0)
+        plot = self.wait_for(
+            lambda: next((a for a in descendants(fresh(self.app)) if a.name == "Wykresy pomiarów"), None),
+            "the plots")
+        d = derived(self.sim.readings())
+        # Without a cursor the readout tells the latest reading, as the
+        # readings of the running link arrive.
+        wanted = ["temperatura -5.3 °C", f"punkt rosy {d['dew']}", f"temperatura odczuwalna {d['chill']}",
+                  "wilgotność 45.3 %", "ciśnienie 1013.2 hPa", "prędkość wiatru 3.4 m/s",
+                  f"{d['force']} w skali Beauforta", "kierunek 270 °"]
+        if not self.wait_for_quietly(lambda: all(w in fresh(plot).description for w in wanted)):
+            self.assertEqual(fresh(plot).description, ", ".join(wanted))
+        readout = self.find(pyatspi.ROLE_LABEL, prefix=fresh(plot).description[:10])
+        self.assertIsNotNone(readout, "the readout line")
+
+        table = self.wait_for(lambda: self.find(pyatspi.ROLE_TABLE, "Tabela pomiarów"), "the table")
+        cells = self.wait_for(lambda: fresh(table).queryTable() if fresh(table).queryTable().nRows > 0
+                              else None, "rows in the table")
+        self.assertEqual(cells.getColumnDescription(1), "Temperatura °C")
+        self.assertEqual(cells.getColumnDescription(3), "Wilgotność %")
+        self.assertEqual(cells.getAccessibleAt(0, 1).name, "-5.3")
+        self.assertEqual(cells.getAccessibleAt(0, 3).name, "45.3")
+        days = self.wait_for(lambda: self.find(pyatspi.ROLE_TABLE, "Podsumowanie dni"), "the day table")
+        self.assertEqual(days.queryTable().getColumnDescription(0), "Dzień")
 
     def run_loop_until(self, done, before=None, what=""):
         """Runs the client's event loop (which delivers events) until done()."""

@@ -259,7 +259,10 @@ void TestCMeteoDlg::menusHoldTheirItems_data() {
     QTest::newRow("Program") << "Program"
                              << QStringList{QStringLiteral("Importuj plik rejestracji…"),
                                             "Odinstaluj", "Zamknij"};
-    QTest::newRow("Widok") << "Widok" << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu"};
+    // "Wykresy" after a separator (an action without text).
+    QTest::newRow("Widok") << "Widok"
+                           << QStringList{"Kolory", "Czcionki", "Zawsze na wierzchu", "",
+                                          "Wykresy"};
     QTest::newRow("Ustawienia") << "Ustawienia"
                                 << QStringList{"Port szeregowy", "Rejestracja do pliku",
                                                QStringLiteral("Historia pomiarów")};

@@ -230,34 +230,52 @@ private slots:
         QVERIFY(tile->testAttribute(Qt::WA_TransparentForMouseEvents));
     }
 
-    // A screen reader hears the caption as the name and what the value area
-    // shows as the description (and value).
+    // A screen reader hears the caption as the name, what the value area
+    // shows as the value, and that followed by the derived values as the description.
     void screenReadersReadCaptionAndShownText_data() {
         QTest::addColumn<int>("source");
         QTest::addColumn<int>("display");
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("temperature") << 3 << 3 << 21.5 << QStringLiteral("21.5 °C");
-        QTest::newRow("direction") << 4 << 4 << 270.0 << QStringLiteral("270 °");
-        QTest::newRow("raised two") << 2 << 1 << 100.0 << QStringLiteral("147.0 W/m²");
-        QTest::newRow("no data") << 5 << 5 << qQNaN() << QStringLiteral("???");
-        QTest::newRow("unknown kind") << 0 << 0 << 12.5 << QString();
+        // The derived values the window adds, and the description they give.
+        QTest::addColumn<QStringList>("details");
+        QTest::addColumn<QString>("described");
+        const QStringList derived{QStringLiteral("Punkt rosy: 9.2 °C"),
+                                  QStringLiteral("Temperatura odczuwalna: 21.5 °C")};
+        QTest::newRow("temperature") << 3 << 3 << 21.5 << QStringLiteral("21.5 °C") << QStringList()
+                                     << QStringLiteral("21.5 °C");
+        QTest::newRow("direction") << 4 << 4 << 270.0 << QStringLiteral("270 °") << QStringList()
+                                   << QStringLiteral("270 °");
+        QTest::newRow("raised two") << 2 << 1 << 100.0 << QStringLiteral("147.0 W/m²")
+                                    << QStringList() << QStringLiteral("147.0 W/m²");
+        QTest::newRow("no data") << 5 << 5 << qQNaN() << QStringLiteral("???") << QStringList()
+                                 << QStringLiteral("???");
+        QTest::newRow("unknown kind") << 0 << 0 << 12.5 << QString() << QStringList() << QString();
+        QTest::newRow("derived values")
+            << 3 << 3 << 21.5 << QStringLiteral("21.5 °C") << derived
+            << QStringLiteral("21.5 °C. Punkt rosy: 9.2 °C. Temperatura odczuwalna: 21.5 °C");
+        QTest::newRow("no data, no derived values")
+            << 3 << 3 << qQNaN() << QStringLiteral("???") << derived << QStringLiteral("???");
     }
     void screenReadersReadCaptionAndShownText() {
         QFETCH(int, source);
         QFETCH(int, display);
         QFETCH(double, value);
         QFETCH(QString, shown);
+        QFETCH(QStringList, details);
+        QFETCH(QString, described);
         auto tile = makeTile(display);
         tile->SetKind(source, display, true);
         if (!qIsNaN(value)) {
             tile->SetValue(value);
         }
+        tile->setDetails(details);
+        QCOMPARE(tile->toolTip(), details.join(QLatin1Char('\n')));
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(tile.get());
         QVERIFY(reader != nullptr);
         QCOMPARE(reader->role(), QAccessible::StaticText);
         QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Temperatura"));
-        QCOMPARE(reader->text(QAccessible::Description), shown);
+        QCOMPARE(reader->text(QAccessible::Description), described);
         QCOMPARE(reader->text(QAccessible::Value), shown);
         // Nothing while the value area is blank.
         tile->SetBlinking(true);
@@ -265,7 +283,7 @@ private slots:
         QCOMPARE(reader->text(QAccessible::Description), QString());
         QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Temperatura"));
         tile->SetBlinking(false);
-        QCOMPARE(reader->text(QAccessible::Description), shown);
+        QCOMPARE(reader->text(QAccessible::Description), described);
     }
 };
 

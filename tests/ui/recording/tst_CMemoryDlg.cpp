@@ -15,7 +15,9 @@
 #include "widgets/PolishMessageBox.h"
 
 #include <QComboBox>
+#include <QDate>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -171,6 +173,7 @@ private slots:
     void exportToAnUnavailableFile();
     void eachSaveAsStartsAfreshAsText();
     void chooserFillsNameAndLayout();
+    void chartAndWorkbookOfTheList();
 
 private:
     std::unique_ptr<ModalAnswerer> answers;
@@ -462,6 +465,40 @@ void TestCMemoryDlg::chooserFillsNameAndLayout() {
     QCOMPARE(d.fileName(), dir.filePath(QStringLiteral("wyniki.csv")));
     QVERIFY(d.csv());
     QCOMPARE(child<QComboBox>(d, "formatCombo")->currentIndex(), 1);
+}
+
+// "Wykres" hands the records and the time of the download to the chart
+// window; "Arkusz…" writes them as a workbook. Both wait for the list.
+void TestCMemoryDlg::chartAndWorkbookOfTheList() {
+    MemoryRig rig;
+    std::vector<MemoryRecord> charted;
+    DateTimeRecord at;
+    rig.dialog.setChartHandler([&](const std::vector<MemoryRecord>& r, const DateTimeRecord& t) {
+        charted = r;
+        at = t;
+    });
+    rig.hold = true;
+    rig.engine.start();
+    rig.startDownload();
+    QVERIFY(!child<QPushButton>(rig.dialog, "chartButton")->isEnabled());
+    QVERIFY(!child<QPushButton>(rig.dialog, "sheetButton")->isEnabled());
+    while (rig.dialog.isReading() && rig.release()) {
+    }
+    QVERIFY(showsReading(rig.dialog, false));
+    QCOMPARE(child<QPushButton>(rig.dialog, "sheetButton")->text(), QStringLiteral("Arkusz…"));
+    child<QPushButton>(rig.dialog, "chartButton")->click();
+    QCOMPARE(charted.size(), rig.dialog.records().size());
+    QCOMPARE(at.year, static_cast<std::uint16_t>(QDate::currentDate().year()));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pamięć.xlsx"));
+    QCOMPARE(rig.dialog.saveSheet(path), QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(2), QByteArray("PK")); // a workbook is a zip archive
+    QVERIFY(rig.dialog.saveSheet(dir.filePath(QStringLiteral("nie/ma/pamięć.xlsx")))
+                .startsWith(QStringLiteral("Nie można zapisać pliku")));
+    saveScreenshot(&rig.dialog, QStringLiteral("memory_list_buttons"));
 }
 
 QTEST_MAIN(TestCMemoryDlg)

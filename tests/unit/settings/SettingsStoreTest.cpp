@@ -28,10 +28,12 @@ std::vector<std::string> expectedWriteOrder() {
             names.push_back(std::string(stem) + q);
         }
     }
-    for (const char* name : {"PORT_NR", "WINDOW_TOP", "WINDOW_BOTTOM", "WINDOW_LEFT",
-                             "WINDOW_RIGHT", "FILE_NAME", "FILE_LOG", "FILE_CSV", "FILE_INTERVAL",
-                             "FILE_TEMP", "FILE_RH", "FILE_PRESS", "FILE_SPEED", "FILE_ORIENT",
-                             "TOPMOST", "HISTORY_ON", "HISTORY_RAW_HOURS", "HISTORY_FILE"}) {
+    for (const char* name :
+         {"PORT_NR",    "WINDOW_TOP", "WINDOW_BOTTOM", "WINDOW_LEFT",       "WINDOW_RIGHT",
+          "FILE_NAME",  "FILE_LOG",   "FILE_CSV",      "FILE_INTERVAL",     "FILE_TEMP",
+          "FILE_RH",    "FILE_PRESS", "FILE_SPEED",    "FILE_ORIENT",       "TOPMOST",
+          "CHART_LEFT", "CHART_TOP",  "CHART_RIGHT",   "CHART_BOTTOM",      "CHART_RANGE",
+          "CHART_FROM", "CHART_TO",   "HISTORY_ON",    "HISTORY_RAW_HOURS", "HISTORY_FILE"}) {
         names.push_back(name);
     }
     return names;
@@ -45,8 +47,9 @@ std::int32_t storedNumber(const MemoryRegistryStore& store, const std::string& n
                                      (static_cast<std::uint32_t>(v.data[3]) << 24));
 }
 
-// The 45 values of the window program and the history's three.
-TEST(SettingsStore, FirstStartCreatesTheKeyKeepsDefaultsAndWritesAll48Values) {
+// The 45 values of the window program, the chart window's seven and the
+// history's three.
+TEST(SettingsStore, FirstStartCreatesTheKeyKeepsDefaultsAndWritesAll55Values) {
     MemoryRegistryStore store;
     AppSettings settings;
     auto styles = defaultStyles();
@@ -60,7 +63,7 @@ TEST(SettingsStore, FirstStartCreatesTheKeyKeepsDefaultsAndWritesAll48Values) {
 
     saveSettings(store, settings, styles, 1920, 1080);
     EXPECT_EQ(store.writeLog(), expectedWriteOrder());
-    EXPECT_EQ(store.key(kKey)->size(), 48u);
+    EXPECT_EQ(store.key(kKey)->size(), 55u);
     EXPECT_EQ(storedNumber(store, "BACKGROUND_ORIENT"), 0xD0D0A4);
     EXPECT_EQ(storedNumber(store, "TEXT_SPEED"), 0x3C3C1E);
     EXPECT_EQ(storedNumber(store, "FONT_HEIGHT_RH"), 60);
@@ -159,8 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
         MissingCase{"WINDOW_RIGHT", number(100)}, MissingCase{"WINDOW_RIGHT", number(50)},
         MissingCase{"WINDOW_BOTTOM", number(100)}, MissingCase{"WINDOW_TOP", number(900)},
         // Raw readings are kept for an hour at least and a leap year at most.
-        MissingCase{"HISTORY_RAW_HOURS", number(0)},
-        MissingCase{"HISTORY_RAW_HOURS", number(8785)}));
+        MissingCase{"HISTORY_RAW_HOURS", number(0)}, MissingCase{"HISTORY_RAW_HOURS", number(8785)},
+        // The chart window's range is one of its six buttons.
+        MissingCase{"CHART_RANGE", number(6)}));
 
 TEST(SettingsStore, LongestValidTextsAndLimitsAreAccepted) {
     MemoryRegistryStore store;
@@ -300,7 +304,7 @@ TEST(SettingsStore, AFailedWriteDoesNotStopTheOthers) {
     loadSettings(store, settings, styles);
     store.failingWrites = {"FONT_NAME_TEMP", "PORT_NR"};
     saveSettings(store, settings, styles, 1920, 1080);
-    EXPECT_EQ(store.key(kKey)->size(), 46u);
+    EXPECT_EQ(store.key(kKey)->size(), 53u);
     EXPECT_EQ(storedNumber(store, "TOPMOST"), 0);
 }
 
