@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
+#include "app/ChartCommands.h"
 #include "app/WindowLayout.h"
 #include "charts/CChartWnd.h"
 #include "charts/TileDetails.h"
@@ -15,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -102,11 +102,11 @@ CMeteoDlg::CMeteoDlg(QWidget* parent)
             }
         }
     });
-    panelAdmin.setMemoryChartHandler(
-        [this](const std::vector<MemoryRecord>& records, const DateTimeRecord& downloadedAt) {
-            showCharts();
-            chartWnd->showPanelRecords(CChartWnd::rowsOfMemory(records, downloadedAt));
-        });
+    panelAdmin.setMemoryChartHandler([this](const std::vector<MemoryRecord>& records,
+                                            const DateTimeRecord& downloadedAt) {
+        showCharts();
+        chartCommands.window()->showPanelRecords(CChartWnd::rowsOfMemory(records, downloadedAt));
+    });
     connect(&recorder, &LiveRecorder::recordingChanged, this,
             [this] { panelLink.setRecordingInterval(recorder.intervalWhileRecording()); });
     connect(&panelLink, &PanelLink::readingArrived, &history, &MeasurementHistory::addReading);
@@ -159,7 +159,7 @@ void CMeteoDlg::createMenus() {
               [this] { recorder.configureRecording(); });
     addAction(options, "Historia pomiarów", "actionHistory", [this] {
         historyCommands.settingsDialog();
-        chartSource->setPath(history.path());
+        chartCommands.setHistoryPath(history.path());
     });
 
     QMenu* panel = addMenu(QStringLiteral("Pa&nel"), "menuPanel");
@@ -225,7 +225,7 @@ void CMeteoDlg::initialise() {
 
     // Before the first reading arrives.
     historyCommands.start();
-    chartSource->setPath(history.path());
+    chartCommands.setHistoryPath(history.path());
     panelLink.start();
     recorder.resumeRecordingAtStartup();
 }
@@ -377,57 +377,18 @@ void CMeteoDlg::onReading(const Reading& reading) {
         }
         tile(q)->setDetails(lines);
     }
-    if (chartWnd != nullptr) {
-        chartWnd->addReading(reading);
-    }
+    chartCommands.addReading(reading);
 }
 
 void CMeteoDlg::showCharts(std::optional<TimeSpan> span) {
-    chartSource->setPath(history.path());
-    if (chartWnd == nullptr) {
-        chartWnd = std::make_unique<CChartWnd>(chartSource);
-        chartWnd->setWindowIcon(windowIcon());
-        const WindowRect& r = appSettings.chartRect;
-        const QRect rect(r.left, r.top, r.width(), r.height());
-        // A place on no screen (a monitor gone since) gives way to the
-        // window's default place on the main window's screen.
-        if (QGuiApplication::screenAt(rect.center()) != nullptr) {
-            chartWnd->setGeometry(rect);
-        } else {
-            chartWnd->resize(rect.size().boundedTo(screen()->availableSize()));
-        }
-        connect(chartWnd.get(), &CChartWnd::closed, this, &CMeteoDlg::storeChartSettings);
-    }
     std::array<Colour, 5> text{};
     std::array<Colour, 5> background{};
     for (Quantity q : kAllQuantities) {
         text[quantityIndex(q)] = tile(q)->textColour();
         background[quantityIndex(q)] = tile(q)->backgroundColour();
     }
-    chartWnd->setColours(text, background);
-    const bool wasOpen = chartWnd->isVisible();
-    chartWnd->show();
-    chartWnd->raise();
-    chartWnd->activateWindow();
-    if (span) {
-        chartWnd->showSpan(*span);
-    } else if (wasOpen) {
-        return;
-    } else if (appSettings.chartRange == static_cast<int>(ChartRange::Custom)) {
-        chartWnd->showSpan({appSettings.chartFrom, appSettings.chartTo});
-    } else {
-        chartWnd->showRange(static_cast<ChartRange>(appSettings.chartRange));
-    }
-}
-
-void CMeteoDlg::storeChartSettings() {
-    if (chartWnd == nullptr) {
-        return;
-    }
-    appSettings.chartRect = toWindowRect(chartWnd->geometry());
-    appSettings.chartRange = static_cast<int>(chartWnd->range());
-    appSettings.chartFrom = chartWnd->view().from;
-    appSettings.chartTo = chartWnd->view().to;
+    chartCommands.setHistoryPath(history.path());
+    chartCommands.show(text, background, span);
 }
 
 void CMeteoDlg::closeEvent(QCloseEvent* event) {
@@ -435,9 +396,7 @@ void CMeteoDlg::closeEvent(QCloseEvent* event) {
     if (!event->isAccepted()) {
         return;
     }
-    if (chartWnd != nullptr && chartWnd->isVisible()) {
-        chartWnd->close();
-    }
+    chartCommands.close();
     panelLink.stop();
     recorder.shutDown();
     historyCommands.shutDown();

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "admin/PanelAdmin.h"
+#include "app/ChartCommands.h"
 #include "app/HistoryCommands.h"
 #include "app/PortOwner.h"
 #include "app/WindowSizeTracker.h"
 #include "charts/ChartRange.h"
-#include "charts/HistoryChartSource.h"
 #include "display/TileStyle.h"
 #include "history/MeasurementHistory.h"
 #include "link/CComPort.h"
@@ -66,7 +66,7 @@ public:
     // "Wykresy": opens the chart window (once; later it is raised) on its
     // remembered range, or on `span` when given.
     void showCharts(std::optional<TimeSpan> span = std::nullopt);
-    CChartWnd* chartWindow() const { return chartWnd.get(); }
+    CChartWnd* chartWindow() const { return chartCommands.window(); }
 
     // PortOwner: the port is the link's.
     QWidget* dialogParent() override { return this; }
@@ -103,7 +103,6 @@ private:
     // The status line's new text; focus goes back to the first tile.
     void showStatusText(const QString& text);
     void onReading(const Reading& reading);
-    void storeChartSettings();
 
     AppSettings appSettings;
 
@@ -121,9 +120,5 @@ private:
     LiveRecorder recorder;
     MeasurementHistory history;
     HistoryCommands historyCommands{history, appSettings, this};
-    // The chart window reads the file of the running history.
-    std::shared_ptr<HistoryChartSource> chartSource = std::make_shared<HistoryChartSource>();
-    // A top-level window of its own, so that the memory dialog, modal to
-    // this window, does not block it.
-    std::unique_ptr<CChartWnd> chartWnd;
+    ChartCommands chartCommands{appSettings, *this};
 };
